@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace mq {
+
+// The system's ANSI code page: how 8-bit store texts become characters. Single-byte pages
+// map every byte to one character and back unchanged (bytes a page leaves undefined map to
+// the C1 control of the same value, as Windows does).
+class AnsiCodePage {
+public:
+    // The page Windows would use for the user's locale (LC_ALL / LC_CTYPE / LANG): 1252 for
+    // most Western languages, 1250, 1251, 1253, ... by language. On Windows: GetACP().
+    static const AnsiCodePage& system();
+    explicit AnsiCodePage(int codePage);
+
+    int codePage() const { return codePage_; }
+    std::u16string widen(std::string_view text) const;
+    std::string toUtf8(std::string_view text) const;
+    // Characters the page cannot represent become '?'.
+    std::string fromUtf16(std::u16string_view text) const;
+    char16_t widenByte(unsigned char byte) const { return table_[byte]; }
+
+private:
+    int codePage_;
+    std::array<char16_t, 256> table_{};
+};
+
+}  // namespace mq

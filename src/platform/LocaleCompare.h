@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string_view>
+
+namespace mq {
+
+// CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE) stand-in: compares two 8-bit texts
+// widened with the ANSI code page, ignoring letter case, in the user's collation order.
+// Negative, zero or positive.
+int localeCompareIgnoreCase(std::string_view a, std::string_view b);
+
+}  // namespace mq

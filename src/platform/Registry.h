@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mq {
+
+// Value types as the Windows registry numbers them.
+enum class RegType : std::uint32_t {
+    None = 0,
+    Sz = 1,
+    ExpandSz = 2,
+    Binary = 3,
+    Dword = 4,
+    MultiSz = 7,
+    Qword = 11,
+};
+
+struct RegValue {
+    RegType type = RegType::None;
+    // Texts (Sz, ExpandSz) hold their 8-bit characters without the terminating NUL;
+    // every other type holds its raw little-endian bytes.
+    std::string data;
+};
+
+// An open key; closing happens when the handle is destroyed or closeKey is called.
+class RegistryKey {
+public:
+    virtual ~RegistryKey() = default;
+};
+using RegistryKeyPtr = std::unique_ptr<RegistryKey>;
+
+// The per-user registry, HKEY_CURRENT_USER. Key paths are absolute below that root,
+// written with backslashes; a leading backslash is allowed ("\Identities" == "Identities").
+// Key and value names compare ignoring letter case, as the registry does.
+class Registry {
+public:
+    virtual ~Registry() = default;
+
+    // Opens an existing key without creating it; empty when it does not exist.
+    virtual RegistryKeyPtr openKey(std::string_view path) = 0;
+    // Opens a key, creating it and its missing parents. Throws RegistryError::createKeyFailed.
+    virtual RegistryKeyPtr createKey(std::string_view path) = 0;
+    // The value's type and data; empty when the value does not exist.
+    virtual std::optional<RegValue> queryValue(RegistryKey& key, std::string_view name) = 0;
+    // Writes a REG_SZ value. Throws RegistryError::setDataFailed.
+    virtual void setString(RegistryKey& key, std::string_view name, std::string_view text) = 0;
+    // Closes the key; on the portable registry this is where changes reach the disk.
+    virtual void closeKey(RegistryKeyPtr key) = 0;
+
+    // A text value as the registry layer reads it: REG_SZ or REG_EXPAND_SZ (taken literally),
+    // cut at the first NUL. Missing value: empty. Any other type: RegistryError::invalidDataType.
+    std::string readString(RegistryKey& key, std::string_view name);
+};
+
+// The registry of the current user on this platform: the real one on Windows, elsewhere the
+// registry file at $XDG_CONFIG_HOME/mailquarry/user.reg (~/.config/... when unset).
+std::unique_ptr<Registry> openUserRegistry();
+
+}  // namespace mq

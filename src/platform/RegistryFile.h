@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/Registry.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace mq {
+
+// The portable registry: a file in the text format the Windows registry editor exports
+// ("Windows Registry Editor Version 5.00", [HKEY_CURRENT_USER\...] sections, "Name"="text",
+// dword:, hex(2): for expandable text, hex:, hex(N):). Read as UTF-16LE with BOM or UTF-8,
+// written as UTF-8 through a temporary file renamed over the old one.
+//
+// A missing file is an empty registry. A file that cannot be parsed makes every operation
+// raise a RegistryError naming the path and line, so it is never overwritten.
+class RegistryFile : public Registry {
+public:
+    explicit RegistryFile(std::filesystem::path path);
+
+    RegistryKeyPtr openKey(std::string_view path) override;
+    RegistryKeyPtr createKey(std::string_view path) override;
+    std::optional<RegValue> queryValue(RegistryKey& key, std::string_view name) override;
+    void setString(RegistryKey& key, std::string_view name, std::string_view text) override;
+    void closeKey(RegistryKeyPtr key) override;
+
+    const std::filesystem::path& path() const { return path_; }
+    // Writes pending changes now (closeKey does this too). Throws RegistryError.
+    void flush();
+
+private:
+    struct Value {
+        std::string name;  // as first written, letter case kept
+        RegValue value;
+    };
+    struct Key {
+        std::string path;  // as first written, without the root
+        std::vector<Value> values;
+    };
+
+    void load();
+    void throwIfUnreadable() const;
+    Key* findKey(std::string_view path);
+
+    std::filesystem::path path_;
+    std::string loadError_;      // non-empty when the file could not be parsed
+    std::vector<Key> keys_;      // in file order
+    bool dirty_ = false;
+};
+
+}  // namespace mq

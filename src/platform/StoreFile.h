@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/ByteSource.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace mq {
+
+// Why a store file could not be opened.
+class FileOpenError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A store file opened for reading with no sharing (CreateFileA, share mode 0). Elsewhere:
+// open read-only plus flock(LOCK_EX | LOCK_NB); a file another process holds locked does
+// not open, a file system that cannot lock at all still opens.
+class StoreFile : public ByteSource {
+public:
+    // Throws FileOpenError.
+    static std::unique_ptr<StoreFile> open(const std::string& path);
+    ~StoreFile() override;
+
+    std::uint64_t size() const override { return size_; }
+    std::size_t readAt(std::uint64_t offset, std::span<std::byte> out) override;
+
+private:
+    StoreFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    int fd_;
+    std::uint64_t size_;
+};
+
+// The platform's path separator: '\' on Windows, '/' elsewhere.
+char pathSeparator();
+// folder + separator (unless folder already ends in one) + name. An empty folder gives
+// separator + name, as the store lookup expects.
+std::string joinPath(const std::string& folder, const std::string& name);
+// The file `name` in `folder` as Windows would find it: the exact name when it exists, else
+// the one entry of the folder that matches ignoring letter case; the exact join otherwise.
+std::string findFileIgnoringCase(const std::string& folder, const std::string& name);
+
+}  // namespace mq

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/Registry.h"
+
+#include <cstdint>
+#include <string>
+
+namespace mq {
+
+// The program's preferences, kept under HKEY_CURRENT_USER\<Inipath> in the subkeys
+// "Settings" and "View", every value a REG_SZ text.
+class TPref {
+public:
+    std::int32_t Column0 = 0;
+    std::int32_t Column1 = 0;
+    std::int32_t Column2 = 0;
+    std::int32_t Column3 = 0;
+    std::int32_t Column4 = 0;
+    std::string ColumnPositions;  // stored as "ColumnPosition"
+    std::string Default_Extension;
+    std::string Default_Filename;
+    std::string Directory;
+    std::int32_t FolderWidth = 0;
+    const std::string Inipath = "Software\\Tarnwick Software\\Mailquarry";
+    bool Remove_Re = false;
+    bool Statusbar = true;
+    bool Toolbar = true;
+    bool CreationDate = false;
+    std::string FileNameDateFormat;
+    std::string FileNameFormat;
+    bool EncloseItems = false;
+
+    // Throws RegistryError; the properties not read by then hold their defaults.
+    void LoadFromRegistry(Registry& registry);
+    // Throws RegistryError; values written before the failure stay written.
+    void SaveToRegistry(Registry& registry) const;
+};
+
+}  // namespace mq

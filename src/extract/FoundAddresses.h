@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace mq {
+
+// The found addresses: sorted by the user's locale comparison ignoring case, without
+// entries that compare equal (the first one added keeps its letter case).
+class FoundAddresses {
+public:
+    // False when an equal entry is already present.
+    bool add(const std::string& address);
+    const std::vector<std::string>& items() const { return items_; }
+    std::size_t size() const { return items_.size(); }
+    bool empty() const { return items_.empty(); }
+    void clear() { items_.clear(); }
+
+private:
+    std::vector<std::string> items_;
+};
+
+}  // namespace mq

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/LocaleSettings.h"
+#include "save/FileList.h"
+#include "save/FileNameItems.h"
+#include "save/TPref.h"
+#include "store/TMessHead.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace mq {
+
+// Longest name a created file may have, in characters of the 8-bit text and in bytes once
+// converted to the file system's encoding.
+inline constexpr std::size_t MaxFileNameLength = 255;
+
+// Every "RE:" removed in any letter case, in one left-to-right pass.
+std::string RemoveReText(std::string_view text);
+// The nine characters that file names cannot hold become blanks, then blanks and control
+// characters are trimmed from both ends.
+void CleanFileName(std::string& text);
+// The path without one final separator, unless it is that separator alone.
+std::string StripTrailingBackslash(const std::string& path);
+// Clears the list and fills it with the names of the folder's files.
+void AddFiles(const std::string& folder, FileList& list);
+
+// The file name for a message before it is made unique: the ticked components in slot
+// order, "RE:" removed if asked, cleaned, `Default_Filename` when nothing is left, then the
+// extension.
+std::string composeFileNameBase(const TMessHead& m, const FileNameItems& items, const TPref& pref,
+                                const LocaleSettings& locale);
+
+// `n`, or its numbered variant "(2)", "(3)", ..., that is not taken in `directory`: the
+// folder is listed into `fileList` first when it exists. The result is also a name the file
+// system accepts: at most 255 characters and 255 bytes once encoded, never cut inside a
+// character, never a path. A name that has to be cut is checked in its cut form, and
+// numbered variants shorten the name before the number, so the cut never recreates a taken
+// name.
+std::string MakeUniqueFileName(const std::string& n, const std::string& directory,
+                               FileList& fileList);
+
+// composeFileNameBase, then MakeUniqueFileName in pref.Directory.
+std::string ComposeFileName(const TMessHead& m, const FileNameItems& items, const TPref& pref,
+                            FileList& fileList,
+                            const LocaleSettings& locale = LocaleSettings::user());
+
+// The file-system path (UTF-8) of the file `name` in `directory`, both 8-bit texts: joined
+// with the platform's separator, never doubled.
+std::string fileSystemPath(const std::string& directory, const std::string& name);
+
+}  // namespace mq

@@ -1,0 +1,110 @@
+#include "ui/TForm3.h"
+
+#include "platform/AnsiCodePage.h"
+#include "ui/ProgressSubject.h"
+#include "ui_TForm3.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+
+namespace mq {
+
+namespace {
+
+// The text after the last "\" or ":", the whole text when it has neither.
+std::string lastComponent(const std::string& item) {
+    const auto cut = item.find_last_of("\\:");
+    return cut == std::string::npos ? item : item.substr(cut + 1);
+}
+
+}  // namespace
+
+TForm3::TForm3(ProgressSubject& owner, QWidget* parent)
+    : QDialog(parent), Timer1(new QTimer(this)), ui(std::make_unique<Ui::TForm3>()), owner_(owner) {
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setFixedSize(size());
+    ui->Label2->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &TForm3::Timer1Timer);
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+
+    // FormCreate: the range comes from the owner's state now. An empty range would make the
+    // bar an endless busy animation, so it keeps at least one step.
+    ui->ProgressBar1->setRange(0, std::max(owner_.progress().ProgressTotal, 1));
+    observer_.Active = true;
+    observer_.OnUpdate = [this](TSubjectObserver* sender) { UpdateView(sender); };
+    owner_.AttachObserver(&observer_);
+}
+
+TForm3::~TForm3() {
+    owner_.DetachObserver(&observer_);
+}
+
+void TForm3::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The operation starts once the dialog is up and its modal loop runs, and only once,
+    // however often the dialog is activated again (for instance after an error box).
+    if (!activated_) {
+        activated_ = true;
+        QMetaObject::invokeMethod(this, &TForm3::FormActivate, Qt::QueuedConnection);
+    }
+}
+
+void TForm3::FormActivate() {
+    Timer1->start();
+    ProgressState& state = owner_.progress();
+    switch (state.PendingOperation) {
+        case 1:
+            owner_.SaveMessagesToFiles();
+            break;
+        case 2: {
+            const std::string path = state.ProgressItem;
+            owner_.SaveMessagesToSingleFile(path);
+            break;
+        }
+        case 3:
+            owner_.ExtractBodyAddresses();
+            break;
+        default:
+            break;
+    }
+    Finished = true;
+}
+
+void TForm3::UpdateView(TSubjectObserver*) {
+    const ProgressState& state = owner_.progress();
+    ui->ProgressBar1->setValue(state.ProgressDone);
+    const int remaining = state.ProgressTotal - state.ProgressDone;
+    if (remaining != shownRemaining_) {
+        shownRemaining_ = remaining;
+        ui->Label2->setText(QStringLiteral("Item(s) Remaining...") + QString::number(remaining));
+    }
+    if (state.ProgressItem != shownItem_ || state.ProgressPrefix != shownPrefix_) {
+        shownItem_ = state.ProgressItem;
+        shownPrefix_ = state.ProgressPrefix;
+        const AnsiCodePage& page = AnsiCodePage::system();
+        ui->LongLabel1->setText(QString::fromStdString(page.toUtf8(shownPrefix_)) +
+                                QString::fromStdString(page.toUtf8(lastComponent(shownItem_))));
+    }
+    QApplication::processEvents();
+}
+
+void TForm3::Timer1Timer() {
+    if (Finished) {
+        Timer1->stop();
+        done(QDialog::Accepted);
+    }
+}
+
+void TForm3::Button1Click() {
+    owner_.progress().Cancelled = true;
+}
+
+void TForm3::reject() {
+    if (Finished) QDialog::reject();
+}
+
+}  // namespace mq

@@ -7,9 +7,12 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace mq {
+
+class DbxSink;
 
 // Builds .dbx files of any shape for tests, tools and benchmarks. The file is laid out as
 // header, message texts, records, index nodes. Without nodes of its own the writer builds a
@@ -67,21 +70,20 @@ private:
         std::size_t lazySize = 0;  // blocks made at write time from makeText
         std::function<std::string()> makeText;
     };
-    class Sink;
-
     void layOut();
     void generateTree();
     std::uint32_t resolve(const DbxRef& ref) const;
-    void emit(Sink& sink) const;
-    void emitHeader(Sink& sink) const;
-    void emitChain(Sink& sink, std::size_t chain) const;
-    void emitRecord(Sink& sink, std::size_t record) const;
-    void emitNode(Sink& sink, std::size_t node) const;
+    void emit(DbxSink& sink) const;
+    void emitHeader(DbxSink& sink) const;
+    void emitChain(DbxSink& sink, std::size_t chain) const;
+    void emitRecord(DbxSink& sink, std::size_t record) const;
+    void emitNode(DbxSink& sink, std::size_t node) const;
 
     Kind kind_;
     std::vector<DbxRecord> records_;
     std::vector<Chain> chains_;
     std::vector<DbxNode> nodes_;
+    std::vector<std::pair<std::size_t, std::size_t>> autoPositions_;  // record, entry
     bool treeGiven_ = false;
     std::size_t fanOut_ = 51;
     std::optional<std::int32_t> itemCount_;

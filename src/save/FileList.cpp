@@ -1,0 +1,193 @@
+#include "save/FileList.h"
+
+#include "platform/AnsiCodePage.h"
+#include "platform/LocaleCompare.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#ifdef __linux__
+#include <sys/inotify.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+#endif
+
+namespace mq {
+
+namespace {
+
+struct LocaleLess {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return localeCompareIgnoreCase(a, b) < 0;
+    }
+};
+using NameSet = std::multiset<std::string, LocaleLess>;
+
+// File-system names are UTF-8; the list holds 8-bit texts like the names it is asked about.
+std::string toAnsi(std::string_view utf8) {
+    return AnsiCodePage::system().fromUtf8(utf8);
+}
+
+// The names of the folder's entries that are not folders, in the file system's encoding
+// converted to 8-bit texts. False when the folder cannot be listed.
+bool list(const std::string& folderUtf8, NameSet& into) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path folder(std::u8string(folderUtf8.begin(), folderUtf8.end()));
+    fs::directory_iterator it(folder, error);
+    if (error) return false;
+    for (const fs::directory_iterator end; it != end; it.increment(error)) {
+        if (error) return false;
+        std::error_code typeError;
+        if (it->is_directory(typeError)) continue;
+        const std::u8string name = it->path().filename().u8string();
+        into.insert(toAnsi(std::string(name.begin(), name.end())));
+    }
+    return !error;
+}
+
+}  // namespace
+
+struct FileList::State {
+    NameSet names;
+
+    void addIfAbsent(const std::string& name) {
+        auto [first, last] = names.equal_range(name);
+        for (auto it = first; it != last; ++it) {
+            if (*it == name) return;
+        }
+        names.insert(name);
+    }
+
+    void removeExact(const std::string& name) {
+        auto [first, last] = names.equal_range(name);
+        for (auto it = first; it != last; ++it) {
+            if (*it == name) {
+                names.erase(it);
+                return;
+            }
+        }
+    }
+
+#ifdef __linux__
+    // A folder whose changes the kernel reports to us: `names` then mirrors it without
+    // listing it again.
+    int notifyFd = -1;
+    int watch = -1;
+    std::string watchedFolder;  // UTF-8, empty when nothing is watched
+
+    ~State() {
+        if (notifyFd >= 0) ::close(notifyFd);
+    }
+
+    void stopWatching() {
+        if (notifyFd >= 0 && watch >= 0) inotify_rm_watch(notifyFd, watch);
+        watch = -1;
+        watchedFolder.clear();
+    }
+
+    // Network and user-space file systems do not report changes made elsewhere.
+    static bool reportsAllChanges(const std::string& folder) {
+        struct statfs info {};
+        if (statfs(folder.c_str(), &info) != 0) return false;
+        switch (static_cast<unsigned long>(info.f_type)) {
+            case 0x6969UL:      // NFS
+            case 0x517BUL:      // SMB
+            case 0xFF534D42UL:  // CIFS
+            case 0xFE534D42UL:  // SMB2
+            case 0x65735546UL:  // FUSE
+            case 0x01021997UL:  // 9P
+                return false;
+            default:
+                return true;
+        }
+    }
+
+    void startWatching(const std::string& folder) {
+        stopWatching();
+        if (!reportsAllChanges(folder)) return;
+        if (notifyFd < 0) notifyFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (notifyFd < 0) return;
+        watch = inotify_add_watch(notifyFd, folder.c_str(),
+                                  IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
+                                      IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
+        if (watch >= 0) watchedFolder = folder;
+    }
+
+    // Applies the changes reported since the last call. False when they cannot be trusted
+    // (events lost, the folder itself gone or moved): the folder must be listed again.
+    bool applyChanges() {
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t length = ::read(notifyFd, buffer, sizeof buffer);
+            if (length <= 0) return length == 0 || errno == EAGAIN || errno == EWOULDBLOCK;
+            for (ssize_t offset = 0; offset < length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
+                offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                if (event->mask &
+                    (IN_Q_OVERFLOW | IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) {
+                    return false;
+                }
+                if (event->wd != watch || event->len == 0 || (event->mask & IN_ISDIR)) continue;
+                const std::string name = toAnsi(event->name);
+                if (event->mask & (IN_CREATE | IN_MOVED_TO)) addIfAbsent(name);
+                if (event->mask & (IN_DELETE | IN_MOVED_FROM)) removeExact(name);
+            }
+        }
+    }
+
+    bool refresh(const std::string& folderAnsi) {
+        const std::string folder = AnsiCodePage::system().toUtf8(folderAnsi);
+        if (!watchedFolder.empty() && watchedFolder == folder && applyChanges()) return true;
+
+        // Watch first, so that a change made while the folder is being listed is not lost;
+        // applying it afterwards is harmless.
+        startWatching(folder);
+        NameSet fresh;
+        if (!list(folder, fresh)) {
+            stopWatching();
+            return false;
+        }
+        names = std::move(fresh);
+        if (!watchedFolder.empty() && !applyChanges()) stopWatching();
+        return true;
+    }
+#else
+    bool refresh(const std::string& folderAnsi) {
+        NameSet fresh;
+        if (!list(AnsiCodePage::system().toUtf8(folderAnsi), fresh)) return false;
+        names = std::move(fresh);
+        return true;
+    }
+#endif
+};
+
+FileList::FileList() : state_(std::make_unique<State>()) {}
+FileList::~FileList() = default;
+
+void FileList::clear() {
+    state_->names.clear();
+#ifdef __linux__
+    state_->stopWatching();
+#endif
+}
+
+void FileList::append(const std::string& name) {
+    state_->addIfAbsent(name);
+}
+
+bool FileList::contains(std::string_view name) const {
+    return state_->names.find(std::string(name)) != state_->names.end();
+}
+
+std::size_t FileList::size() const {
+    return state_->names.size();
+}
+
+bool FileList::refreshFrom(const std::string& folder) {
+    return state_->refresh(folder);
+}
+
+}  // namespace mq

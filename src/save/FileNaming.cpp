@@ -1,0 +1,162 @@
+#include "save/FileNaming.h"
+
+#include "platform/AnsiCodePage.h"
+#include "platform/StoreFile.h"
+#include "save/DateFormat.h"
+
+#include <string_view>
+
+namespace mq {
+
+namespace {
+
+constexpr std::string_view ForbiddenCharacters = "\"*/:<>?\\|";
+
+bool isBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+std::size_t encodedLength(std::string_view text) {
+    return AnsiCodePage::system().toUtf8(text).size();
+}
+
+// The longest prefix of `text` that takes at most `maxBytes` once encoded and does not end
+// inside a character. Each character of the 8-bit text takes at least one byte, so the
+// character limit holds as well.
+std::string_view fittingPrefix(std::string_view text, std::size_t maxBytes) {
+    const AnsiCodePage& page = AnsiCodePage::system();
+    const std::string whole = page.toUtf8(text);
+    if (whole.size() <= maxBytes) return text;
+    for (std::size_t length = std::min(text.size(), maxBytes); length > 0; --length) {
+        const std::string encoded = page.toUtf8(text.substr(0, length));
+        if (encoded.size() <= maxBytes && whole.compare(0, encoded.size(), encoded) == 0) {
+            return text.substr(0, length);
+        }
+    }
+    return {};
+}
+
+// Whatever the settings hold (a hand-edited default name or extension included), the
+// result names one file directly inside the folder.
+std::string plainFileName(std::string name) {
+    for (char& c : name) {
+        if (c == '/' || c == '\0' || c == pathSeparator()) c = ' ';
+    }
+    if (name.empty() || name == "." || name == "..") name += '_';
+    return name;
+}
+
+std::string fitted(std::string_view name) {
+    return plainFileName(std::string(fittingPrefix(name, MaxFileNameLength)));
+}
+
+// Variant `counter` of `n`: n without its last four characters, "(counter)", then n's
+// extension. Too long a variant is shortened before the number, so that the number and
+// the extension survive and every counter gives a different name.
+std::string numberedVariant(const std::string& n, int counter) {
+    const std::string_view name(n);
+    const std::size_t dot = name.rfind('.');
+    const std::string_view extension = dot == std::string_view::npos ? "" : name.substr(dot);
+    const std::string_view base = name.substr(0, name.size() >= 4 ? name.size() - 4 : 0);
+    const std::string number = "(" + std::to_string(counter) + ")";
+
+    const std::size_t extensionBytes = encodedLength(extension);
+    if (number.size() + extensionBytes <= MaxFileNameLength) {
+        std::string variant(
+            fittingPrefix(base, MaxFileNameLength - number.size() - extensionBytes));
+        return variant.append(number).append(extension);
+    }
+    return number + std::string(fittingPrefix(extension, MaxFileNameLength - number.size()));
+}
+
+const std::string* componentValue(const TMessHead& m, const std::string& component,
+                                  std::string& date, const TPref& pref,
+                                  const LocaleSettings& locale) {
+    if (component == "Subject") return &m.Subject;
+    if (component == "From") return &m.From;
+    if (component == "To") return &m.To;
+    if (component == "Reply_To_Address") return &m.ReplyTo;
+    if (component == "Date") {
+        date = formatDateTime(pref.FileNameDateFormat, m.Received, locale);
+        return &date;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::string RemoveReText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (i + 3 <= text.size() && (text[i] == 'R' || text[i] == 'r') &&
+            (text[i + 1] == 'E' || text[i + 1] == 'e') && text[i + 2] == ':') {
+            i += 3;
+            continue;
+        }
+        out += text[i++];
+    }
+    return out;
+}
+
+void CleanFileName(std::string& text) {
+    for (char& c : text) {
+        if (ForbiddenCharacters.find(c) != std::string_view::npos) c = ' ';
+    }
+    std::size_t begin = 0;
+    while (begin < text.size() && isBlankOrControl(text[begin])) ++begin;
+    std::size_t end = text.size();
+    while (end > begin && isBlankOrControl(text[end - 1])) --end;
+    text = text.substr(begin, end - begin);
+}
+
+std::string StripTrailingBackslash(const std::string& path) {
+    if (path.size() > 1 && path.back() == pathSeparator()) return path.substr(0, path.size() - 1);
+    return path;
+}
+
+void AddFiles(const std::string& folder, FileList& list) {
+    list.refreshFrom(StripTrailingBackslash(folder));
+}
+
+std::string composeFileNameBase(const TMessHead& m, const FileNameItems& items, const TPref& pref,
+                                const LocaleSettings& locale) {
+    const std::string_view open = pref.EncloseItems ? "[" : "";
+    const std::string_view close = pref.EncloseItems ? "]" : "";
+    std::string name;
+    std::string date;
+    for (const FileNameItem& item : items) {
+        if (item.flag != "1") continue;
+        const std::string* value = componentValue(m, item.name, date, pref, locale);
+        if (value != nullptr) name.append(open).append(*value).append(close);
+    }
+    if (pref.Remove_Re) name = RemoveReText(name);
+    CleanFileName(name);
+    if (name.empty()) name = pref.Default_Filename;
+    return name + pref.Default_Extension;
+}
+
+std::string MakeUniqueFileName(const std::string& n, const std::string& directory,
+                               FileList& fileList) {
+    // A folder that cannot be listed leaves the list as it was.
+    AddFiles(directory, fileList);
+    std::string candidate = fitted(n);
+    for (int counter = 2; fileList.contains(candidate); ++counter) {
+        candidate = plainFileName(numberedVariant(n, counter));
+    }
+    return candidate;
+}
+
+std::string ComposeFileName(const TMessHead& m, const FileNameItems& items, const TPref& pref,
+                            FileList& fileList, const LocaleSettings& locale) {
+    return MakeUniqueFileName(composeFileNameBase(m, items, pref, locale), pref.Directory,
+                              fileList);
+}
+
+std::string fileSystemPath(const std::string& directory, const std::string& name) {
+    const AnsiCodePage& page = AnsiCodePage::system();
+    return joinPath(page.toUtf8(StripTrailingBackslash(directory)), page.toUtf8(name));
+}
+
+}  // namespace mq

@@ -1,0 +1,162 @@
+#include "save/TPref.h"
+
+#include "platform/RegistryError.h"
+
+#include <array>
+#include <charconv>
+#include <optional>
+#include <string_view>
+#include <variant>
+
+namespace mq {
+
+namespace {
+
+struct TextValue {
+    std::string TPref::*member;
+    std::string_view fallback;
+};
+struct IntegerValue {
+    std::int32_t TPref::*member;
+    std::int32_t fallback;
+};
+struct BooleanValue {
+    bool TPref::*member;
+    bool fallback;
+};
+
+struct StoredValue {
+    std::string_view name;
+    std::string_view subkey;
+    std::variant<TextValue, IntegerValue, BooleanValue> property;
+};
+
+constexpr std::string_view Settings = "Settings";
+constexpr std::string_view View = "View";
+
+// In the order in which the values are read and written.
+const std::array<StoredValue, 17> StoredValues{{
+    {"Directory", Settings, TextValue{&TPref::Directory, ""}},
+    {"Default_Extension", Settings, TextValue{&TPref::Default_Extension, ".eml"}},
+    {"Default_Filename", Settings, TextValue{&TPref::Default_Filename, "No Subject"}},
+    {"Remove_Re", Settings, BooleanValue{&TPref::Remove_Re, false}},
+    {"CreationDate", Settings, BooleanValue{&TPref::CreationDate, false}},
+    {"FileNameDateFormat", Settings, TextValue{&TPref::FileNameDateFormat, "yyyymmdd"}},
+    {"FileNameFormat", Settings,
+     TextValue{&TPref::FileNameFormat, "From0,To0,Subject1,Date0,Reply_To_Address0"}},
+    {"EncloseItems", Settings, BooleanValue{&TPref::EncloseItems, true}},
+    {"Column0", View, IntegerValue{&TPref::Column0, 150}},
+    {"Column1", View, IntegerValue{&TPref::Column1, 150}},
+    {"Column2", View, IntegerValue{&TPref::Column2, 300}},
+    {"Column3", View, IntegerValue{&TPref::Column3, 100}},
+    {"Column4", View, IntegerValue{&TPref::Column4, 140}},
+    {"Toolbar", View, BooleanValue{&TPref::Toolbar, true}},
+    {"Statusbar", View, BooleanValue{&TPref::Statusbar, true}},
+    {"FolderWidth", View, IntegerValue{&TPref::FolderWidth, 170}},
+    {"ColumnPosition", View, TextValue{&TPref::ColumnPositions, "01234"}},
+}};
+
+// A signed 32-bit decimal text, leading blanks allowed; anything else is not a number.
+std::optional<std::int32_t> parseInteger(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Missing values (std::nullopt) take the default.
+void assign(TPref& pref, const StoredValue& stored, const std::optional<std::string>& text) {
+    std::visit(
+        [&](const auto& property) {
+            using Kind = std::decay_t<decltype(property)>;
+            if constexpr (std::is_same_v<Kind, TextValue>) {
+                pref.*property.member = text ? *text : std::string(property.fallback);
+            } else if constexpr (std::is_same_v<Kind, IntegerValue>) {
+                pref.*property.member =
+                    (text ? parseInteger(*text) : std::nullopt).value_or(property.fallback);
+            } else {
+                const std::int32_t fallback = property.fallback ? 1 : 0;
+                pref.*property.member =
+                    (text ? parseInteger(*text) : std::nullopt).value_or(fallback) != 0;
+            }
+        },
+        stored.property);
+}
+
+std::string storedText(const TPref& pref, const StoredValue& stored) {
+    return std::visit(
+        [&](const auto& property) -> std::string {
+            using Kind = std::decay_t<decltype(property)>;
+            if constexpr (std::is_same_v<Kind, TextValue>) {
+                return pref.*property.member;
+            } else if constexpr (std::is_same_v<Kind, IntegerValue>) {
+                return std::to_string(pref.*property.member);
+            } else {
+                return pref.*property.member ? "1" : "0";
+            }
+        },
+        stored.property);
+}
+
+std::string subkeyPath(const TPref& pref, const StoredValue& stored) {
+    return pref.Inipath + "\\" + std::string(stored.subkey);
+}
+
+// The value's text; empty when the subkey or the value is missing. Throws for a value that
+// is not a text.
+std::optional<std::string> readValue(Registry& registry, const std::string& path,
+                                     std::string_view name) {
+    RegistryKeyPtr key = registry.openKey(path);
+    if (!key) return std::nullopt;
+    const std::optional<RegValue> value = registry.queryValue(*key, name);
+    registry.closeKey(std::move(key));
+    if (!value) return std::nullopt;
+    if (value->type != RegType::Sz && value->type != RegType::ExpandSz) {
+        throw RegistryError::invalidDataType(std::string(name));
+    }
+    return value->data.substr(0, value->data.find('\0'));
+}
+
+}  // namespace
+
+void TPref::LoadFromRegistry(Registry& registry) {
+    RegistryKeyPtr root = registry.createKey(Inipath);
+    std::size_t next = 0;
+    try {
+        for (; next < StoredValues.size(); ++next) {
+            const StoredValue& stored = StoredValues[next];
+            assign(*this, stored, readValue(registry, subkeyPath(*this, stored), stored.name));
+        }
+    } catch (const RegistryError&) {
+        // What was not read yet gets its default rather than zero, which would hide every
+        // column and leave the file names without extension.
+        for (; next < StoredValues.size(); ++next) assign(*this, StoredValues[next], std::nullopt);
+        registry.closeKey(std::move(root));
+        throw;
+    }
+    registry.closeKey(std::move(root));
+}
+
+void TPref::SaveToRegistry(Registry& registry) const {
+    RegistryKeyPtr root = registry.createKey(Inipath);
+    for (const StoredValue& stored : StoredValues) {
+        const std::string path = subkeyPath(*this, stored);
+        const std::string subkey(stored.subkey);
+        try {
+            registry.closeKey(registry.createKey(path));
+        } catch (const RegistryError&) {
+            throw RegistryError::createKeyFailed(subkey);
+        }
+        RegistryKeyPtr key = registry.openKey(path);
+        if (!key) throw RegistryError::createKeyFailed(subkey);
+        registry.setString(*key, stored.name, storedText(*this, stored));
+        registry.closeKey(std::move(key));
+    }
+    registry.closeKey(std::move(root));
+}
+
+}  // namespace mq

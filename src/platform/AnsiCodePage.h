@@ -3,12 +3,14 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace mq {
 
 // The system's ANSI code page: how 8-bit store texts become characters. Single-byte pages
 // map every byte to one character and back unchanged (bytes a page leaves undefined map to
-// the C1 control of the same value, as Windows does).
+// the C1 control of the same value, as Windows does). Multi-byte Asian pages are not
+// supported: such locales get 1252.
 class AnsiCodePage {
 public:
     // The page Windows would use for the user's locale (LC_ALL / LC_CTYPE / LANG): 1252 for
@@ -21,11 +23,14 @@ public:
     std::string toUtf8(std::string_view text) const;
     // Characters the page cannot represent become '?'.
     std::string fromUtf16(std::u16string_view text) const;
+    // As fromUtf16; malformed UTF-8 also becomes '?'.
+    std::string fromUtf8(std::string_view utf8) const;
     char16_t widenByte(unsigned char byte) const { return table_[byte]; }
 
 private:
     int codePage_;
     std::array<char16_t, 256> table_{};
+    std::array<std::pair<char16_t, unsigned char>, 256> reverse_{};  // sorted by character
 };
 
 }  // namespace mq

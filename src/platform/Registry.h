@@ -48,7 +48,8 @@ public:
     virtual std::optional<RegValue> queryValue(RegistryKey& key, std::string_view name) = 0;
     // Writes a REG_SZ value. Throws RegistryError::setDataFailed.
     virtual void setString(RegistryKey& key, std::string_view name, std::string_view text) = 0;
-    // Closes the key; on the portable registry this is where changes reach the disk.
+    // Closes the key; on the portable registry this is where changes reach the disk, so it
+    // can raise a RegistryError there.
     virtual void closeKey(RegistryKeyPtr key) = 0;
 
     // A text value as the registry layer reads it: REG_SZ or REG_EXPAND_SZ (taken literally),

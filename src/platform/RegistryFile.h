@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/AnsiCodePage.h"
 #include "platform/Registry.h"
 
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -16,9 +16,14 @@ namespace mq {
 //
 // A missing file is an empty registry. A file that cannot be parsed makes every operation
 // raise a RegistryError naming the path and line, so it is never overwritten.
+//
+// Texts are ANSI bytes in the program and UTF-8 in the file. Values the program does not
+// change are written back exactly as they were read, keys of other roots included.
 class RegistryFile : public Registry {
 public:
-    explicit RegistryFile(std::filesystem::path path);
+    explicit RegistryFile(std::filesystem::path path,
+                          const AnsiCodePage& codePage = AnsiCodePage::system());
+    ~RegistryFile() override;
 
     RegistryKeyPtr openKey(std::string_view path) override;
     RegistryKeyPtr createKey(std::string_view path) override;
@@ -32,21 +37,27 @@ public:
 
 private:
     struct Value {
-        std::string name;  // as first written, letter case kept
+        std::string name;  // UTF-8, as first written, letter case kept; empty for "@"
         RegValue value;
+        std::string fileData;  // UTF-8, what follows the '=' in the file
     };
     struct Key {
-        std::string path;  // as first written, without the root
+        std::string root;  // "HKEY_CURRENT_USER", or another root kept as it stands
+        std::string path;  // UTF-8, as first written, without the root
         std::vector<Value> values;
     };
 
     void load();
+    void parse(const std::string& text);
     void throwIfUnreadable() const;
-    Key* findKey(std::string_view path);
+    Key* findKey(std::string_view utf8Path);
+    bool keyExists(std::string_view utf8Path) const;
+    std::string serialize() const;
 
     std::filesystem::path path_;
-    std::string loadError_;      // non-empty when the file could not be parsed
-    std::vector<Key> keys_;      // in file order
+    const AnsiCodePage& codePage_;
+    std::string loadError_;  // non-empty when the file could not be parsed
+    std::vector<Key> keys_;  // in file order
     bool dirty_ = false;
 };
 

@@ -1,0 +1,524 @@
+#include "platform/RegistryFile.h"
+
+#include "platform/RegistryError.h"
+#include "platform/Unicode.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace mq {
+
+namespace {
+
+constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kUserRoot = "HKEY_CURRENT_USER";
+
+struct FileKey : RegistryKey {
+    explicit FileKey(std::string path) : path(std::move(path)) {}
+    std::string path;  // UTF-8, no leading or trailing backslash
+};
+
+std::u16string wide(std::string_view utf8) {
+    std::u16string out;
+    utf8ToUtf16(utf8, out);
+    return out;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    return compareIgnoringCase(wide(a), wide(b)) == 0;
+}
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && sameName(text.substr(0, prefix.size()), prefix);
+}
+
+std::string_view trim(std::string_view s) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// A hexadecimal number of 1 to maxDigits digits, the whole of `s`.
+std::optional<std::uint32_t> parseHex(std::string_view s, std::size_t maxDigits) {
+    if (s.empty() || s.size() > maxDigits) return std::nullopt;
+    std::uint32_t value = 0;
+    for (char c : s) {
+        const int d = hexDigit(c);
+        if (d < 0) return std::nullopt;
+        value = value * 16 + static_cast<std::uint32_t>(d);
+    }
+    return value;
+}
+
+// A quoted text at the start of `s` with the escapes \\ and \" (any other backslash stays
+// as written). Moves `s` past the closing quote; empty when there is none.
+std::optional<std::string> parseQuoted(std::string_view& s) {
+    std::string out;
+    for (std::size_t i = 1; i < s.size(); ++i) {
+        if (s[i] == '"') {
+            s.remove_prefix(i + 1);
+            return out;
+        }
+        if (s[i] == '\\' && i + 1 < s.size() && (s[i + 1] == '\\' || s[i + 1] == '"')) ++i;
+        out += s[i];
+    }
+    return std::nullopt;
+}
+
+std::string quote(std::string_view utf8) {
+    std::string out = "\"";
+    for (char c : utf8) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c;
+    }
+    return out + '"';
+}
+
+std::string hexBytes(std::string_view bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (i > 0) out += ',';
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+    return out;
+}
+
+// The text of a REG_SZ / REG_EXPAND_SZ stored as UTF-16LE bytes, without its final NUL.
+std::string textFromUtf16Bytes(std::string_view bytes, const AnsiCodePage& page) {
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                      static_cast<unsigned char>(bytes[i + 1]) << 8);
+    }
+    if (!text.empty() && text.back() == u'\0') text.pop_back();
+    return page.fromUtf16(text);
+}
+
+// What follows the '=' of a value line; an error text when it cannot be read.
+std::string parseData(std::string_view data, const AnsiCodePage& page, RegValue& value) {
+    if (!data.empty() && data.front() == '"') {
+        std::optional<std::string> text = parseQuoted(data);
+        if (!text || !trim(data).empty()) return "malformed text value";
+        value = {RegType::Sz, page.fromUtf8(*text)};
+        return {};
+    }
+    if (startsWithIgnoringCase(data, "dword:")) {
+        const std::optional<std::uint32_t> number = parseHex(trim(data.substr(6)), 8);
+        if (!number) return "malformed dword value";
+        value.type = RegType::Dword;
+        value.data.clear();
+        for (int shift = 0; shift < 32; shift += 8)
+            value.data += static_cast<char>(*number >> shift);
+        return {};
+    }
+    if (data == "-") return "removing values is not supported";
+    if (!startsWithIgnoringCase(data, "hex")) return "unrecognised value data";
+    data.remove_prefix(3);
+    std::uint32_t type = static_cast<std::uint32_t>(RegType::Binary);
+    if (!data.empty() && data.front() == '(') {
+        const std::size_t close = data.find(')');
+        const std::optional<std::uint32_t> number =
+            close == std::string_view::npos ? std::nullopt : parseHex(data.substr(1, close - 1), 8);
+        if (!number) return "malformed value type";
+        type = *number;
+        data.remove_prefix(close + 1);
+    }
+    if (data.empty() || data.front() != ':') return "malformed hex value";
+    data.remove_prefix(1);
+    std::string bytes;
+    data = trim(data);
+    while (!data.empty()) {
+        const std::size_t comma = data.find(',');
+        const std::optional<std::uint32_t> byte = parseHex(trim(data.substr(0, comma)), 2);
+        if (!byte) return "malformed hex value";
+        bytes += static_cast<char>(*byte);
+        if (comma == std::string_view::npos) break;
+        data.remove_prefix(comma + 1);
+        if (trim(data).empty()) return "malformed hex value";
+    }
+    value.type = static_cast<RegType>(type);
+    const bool text = value.type == RegType::Sz || value.type == RegType::ExpandSz;
+    value.data = text ? textFromUtf16Bytes(bytes, page) : bytes;
+    return {};
+}
+
+// A text value as the file holds it: quoted, or as UTF-16LE bytes when it holds a character
+// a quoted text cannot carry.
+std::string encodeText(std::string_view ansi, const AnsiCodePage& page) {
+    if (ansi.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos) {
+        return quote(page.toUtf8(ansi));
+    }
+    std::string bytes;
+    for (char16_t c : page.widen(ansi)) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return "hex(1):" + hexBytes(bytes + std::string(2, '\0'));
+}
+
+// The key path of the API (ANSI, leading and trailing backslash allowed) in the file's form;
+// empty for a path no key can have.
+std::optional<std::string> normalizedPath(std::string_view path, const AnsiCodePage& page) {
+    if (!path.empty() && path.front() == '\\') path.remove_prefix(1);
+    if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+    const bool emptyPart = path.find("\\\\") != std::string_view::npos ||
+                           (!path.empty() && (path.front() == '\\' || path.back() == '\\'));
+    if (emptyPart || path.find_first_of(std::string_view("\0\r\n", 3)) != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return page.toUtf8(path);
+}
+
+// Lines of a UTF-16LE text that hold a lone surrogate: 0 when there is none.
+int lineOfLoneSurrogate(std::u16string_view text) {
+    int line = 1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == u'\n') ++line;
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            return line;
+        }
+    }
+    return 0;
+}
+
+struct ParseError {
+    int line;
+    std::string reason;
+};
+
+[[noreturn]] void throwWriteError(const std::filesystem::path& path, int error) {
+    throw RegistryError("Cannot write the registry file " + path.string() + ": " +
+                        std::strerror(error));
+}
+
+// Replaces the file by `bytes` so that a crash leaves either the old or the new file.
+void writeAtomically(const std::filesystem::path& path, const std::string& bytes) {
+    std::error_code ec;
+    std::filesystem::path target = path;
+    if (std::filesystem::is_symlink(target, ec)) {
+        // Write through the link so that the link itself survives.
+        const std::filesystem::path resolved = std::filesystem::canonical(target, ec);
+        if (!ec) target = resolved;
+    }
+    const std::filesystem::path folder = target.parent_path();
+    if (!folder.empty()) {
+        std::filesystem::create_directories(folder, ec);
+        if (ec) throwWriteError(path, ec.value());
+    }
+#ifdef _WIN32
+    const std::filesystem::path temp = target.string() + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) throwWriteError(path, EIO);
+    }
+    std::filesystem::rename(temp, target, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        throwWriteError(path, EIO);
+    }
+#else
+    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) throwWriteError(path, errno);
+    const auto fail = [&](int error) {
+        close(fd);
+        unlink(temp.c_str());
+        throwWriteError(path, error);
+    };
+    struct stat old {};
+    if (stat(target.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) fail(n < 0 ? errno : EIO);
+        done += static_cast<std::size_t>(n);
+    }
+    if (fsync(fd) != 0) fail(errno);
+    if (close(fd) != 0) {
+        const int error = errno;
+        unlink(temp.c_str());
+        throwWriteError(path, error);
+    }
+    if (rename(temp.c_str(), target.c_str()) != 0) {
+        const int error = errno;
+        unlink(temp.c_str());
+        throwWriteError(path, error);
+    }
+    // Make the rename itself durable.
+    const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+#endif
+}
+
+}  // namespace
+
+RegistryFile::RegistryFile(std::filesystem::path path, const AnsiCodePage& codePage)
+    : path_(std::move(path)), codePage_(codePage) {
+    load();
+}
+
+RegistryFile::~RegistryFile() {
+    // Changes are written when keys are closed; this only catches a key never closed.
+    try {
+        flush();
+    } catch (const RegistryError&) {
+    }
+}
+
+void RegistryFile::load() {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path_, ec);
+    if (status.type() == std::filesystem::file_type::not_found) return;
+    const std::string prefix = "The registry file " + path_.string() + " cannot be read: ";
+    std::ifstream in(path_, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) {
+        loadError_ = prefix + "read error";
+        return;
+    }
+    if (ec || status.type() != std::filesystem::file_type::regular || !in.is_open()) {
+        loadError_ = prefix + "not a readable file";
+        return;
+    }
+    std::string text;
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+        if (bytes.size() % 2 != 0) {
+            loadError_ = prefix + "UTF-16 text of odd length";
+            return;
+        }
+        std::u16string units;
+        for (std::size_t i = 2; i < bytes.size(); i += 2) {
+            units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                           static_cast<unsigned char>(bytes[i + 1]) << 8);
+        }
+        if (const int line = lineOfLoneSurrogate(units)) {
+            loadError_ = prefix + "line " + std::to_string(line) + ": malformed UTF-16 text";
+            return;
+        }
+        text = utf16ToUtf8(units);
+    } else if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {
+        loadError_ = prefix + "UTF-16 big-endian text is not supported";
+        return;
+    } else {
+        text = bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
+    }
+    try {
+        parse(text);
+    } catch (const ParseError& error) {
+        keys_.clear();
+        loadError_ = prefix + "line " + std::to_string(error.line) + ": " + error.reason;
+    }
+}
+
+void RegistryFile::parse(const std::string& text) {
+    std::vector<std::string_view> lines;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    }
+    bool headerSeen = false;
+    Key* current = nullptr;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int lineNumber = static_cast<int>(i) + 1;
+        std::u16string ignored;
+        if (!utf8ToUtf16(lines[i], ignored)) throw ParseError{lineNumber, "malformed UTF-8 text"};
+        std::string_view line = trim(lines[i]);
+        if (line.empty() || line.front() == ';') continue;
+        if (!headerSeen) {
+            if (line != kHeader) throw ParseError{lineNumber, "not a registry editor file"};
+            headerSeen = true;
+        } else if (line.front() == '[') {
+            if (line.back() != ']') throw ParseError{lineNumber, "malformed key"};
+            const std::string_view inner = line.substr(1, line.size() - 2);
+            if (inner.starts_with('-'))
+                throw ParseError{lineNumber, "removing keys is not supported"};
+            const std::size_t slash = inner.find('\\');
+            const std::string_view root = inner.substr(0, slash);
+            const std::string_view path =
+                slash == std::string_view::npos ? std::string_view() : inner.substr(slash + 1);
+            if (!startsWithIgnoringCase(root, "HKEY_"))
+                throw ParseError{lineNumber, "unknown root key"};
+            const auto same = [&](const Key& k) {
+                return sameName(k.root, root) && sameName(k.path, path);
+            };
+            auto it = std::find_if(keys_.begin(), keys_.end(), same);
+            if (it == keys_.end()) {
+                keys_.push_back({std::string(root), std::string(path), {}});
+                it = keys_.end() - 1;
+            }
+            current = &*it;
+        } else if (line.front() == '"' || line.front() == '@') {
+            if (!current) throw ParseError{lineNumber, "value outside a key"};
+            std::string name;
+            if (line.front() == '@') {
+                line.remove_prefix(1);
+            } else {
+                std::optional<std::string> quoted = parseQuoted(line);
+                if (!quoted) throw ParseError{lineNumber, "malformed value name"};
+                name = std::move(*quoted);
+            }
+            line = trim(line);
+            if (line.empty() || line.front() != '=') throw ParseError{lineNumber, "'=' expected"};
+            std::string data(trim(line.substr(1)));
+            // Long hex data continues on the next lines after a final backslash.
+            while (startsWithIgnoringCase(data, "hex") && data.ends_with('\\')) {
+                data.pop_back();
+                if (++i == lines.size()) throw ParseError{lineNumber, "hex data ends early"};
+                data += trim(lines[i]);
+            }
+            Value value{name, {}, data};
+            const std::string error = parseData(data, codePage_, value.value);
+            if (!error.empty()) throw ParseError{lineNumber, error};
+            auto old = std::find_if(current->values.begin(), current->values.end(),
+                                    [&](const Value& v) { return sameName(v.name, name); });
+            if (old != current->values.end()) {
+                old->value = std::move(value.value);
+                old->fileData = std::move(value.fileData);
+            } else {
+                current->values.push_back(std::move(value));
+            }
+        } else {
+            throw ParseError{lineNumber, "unrecognised line"};
+        }
+    }
+}
+
+void RegistryFile::throwIfUnreadable() const {
+    if (!loadError_.empty()) throw RegistryError(loadError_);
+}
+
+RegistryFile::Key* RegistryFile::findKey(std::string_view utf8Path) {
+    for (Key& key : keys_) {
+        if (sameName(key.root, kUserRoot) && sameName(key.path, utf8Path)) return &key;
+    }
+    return nullptr;
+}
+
+bool RegistryFile::keyExists(std::string_view utf8Path) const {
+    // A key exists when it has a section of its own or a section of a key below it.
+    if (utf8Path.empty()) return true;
+    const std::u16string asked = wide(utf8Path);
+    return std::any_of(keys_.begin(), keys_.end(), [&](const Key& key) {
+        if (!sameName(key.root, kUserRoot)) return false;
+        const std::u16string path = wide(key.path);
+        if (path.size() < asked.size()) return false;
+        if (path.size() > asked.size() && path[asked.size()] != u'\\') return false;
+        return compareIgnoringCase(std::u16string_view(path).substr(0, asked.size()), asked) == 0;
+    });
+}
+
+RegistryKeyPtr RegistryFile::openKey(std::string_view path) {
+    throwIfUnreadable();
+    const std::optional<std::string> utf8Path = normalizedPath(path, codePage_);
+    if (!utf8Path || !keyExists(*utf8Path)) return nullptr;
+    return std::make_unique<FileKey>(*utf8Path);
+}
+
+RegistryKeyPtr RegistryFile::createKey(std::string_view path) {
+    throwIfUnreadable();
+    const std::optional<std::string> utf8Path = normalizedPath(path, codePage_);
+    if (!utf8Path) throw RegistryError::createKeyFailed(std::string(path));
+    if (!findKey(*utf8Path)) {
+        keys_.push_back({std::string(kUserRoot), *utf8Path, {}});
+        dirty_ = true;
+    }
+    return std::make_unique<FileKey>(*utf8Path);
+}
+
+std::optional<RegValue> RegistryFile::queryValue(RegistryKey& key, std::string_view name) {
+    throwIfUnreadable();
+    const Key* found = findKey(static_cast<FileKey&>(key).path);
+    if (!found) return std::nullopt;
+    const std::string utf8Name = codePage_.toUtf8(name);
+    for (const Value& value : found->values) {
+        if (sameName(value.name, utf8Name)) return value.value;
+    }
+    return std::nullopt;
+}
+
+void RegistryFile::setString(RegistryKey& key, std::string_view name, std::string_view text) {
+    throwIfUnreadable();
+    if (name.find_first_of(std::string_view("\0\r\n", 3)) != std::string_view::npos) {
+        throw RegistryError::setDataFailed(std::string(name));
+    }
+    const std::string& path = static_cast<FileKey&>(key).path;
+    Key* found = findKey(path);
+    if (!found) {
+        keys_.push_back({std::string(kUserRoot), path, {}});
+        found = &keys_.back();
+    }
+    const std::string utf8Name = codePage_.toUtf8(name);
+    Value value{utf8Name, {RegType::Sz, std::string(text)}, encodeText(text, codePage_)};
+    auto old = std::find_if(found->values.begin(), found->values.end(),
+                            [&](const Value& v) { return sameName(v.name, utf8Name); });
+    if (old != found->values.end()) {
+        old->value = std::move(value.value);
+        old->fileData = std::move(value.fileData);
+    } else {
+        found->values.push_back(std::move(value));
+    }
+    dirty_ = true;
+}
+
+void RegistryFile::closeKey(RegistryKeyPtr key) {
+    key.reset();
+    flush();
+}
+
+void RegistryFile::flush() {
+    throwIfUnreadable();
+    if (!dirty_) return;
+    writeAtomically(path_, serialize());
+    dirty_ = false;
+}
+
+std::string RegistryFile::serialize() const {
+    std::string out(kHeader);
+    out += "\r\n\r\n";
+    for (const Key& key : keys_) {
+        out += '[' + key.root + (key.path.empty() ? "" : "\\" + key.path) + "]\r\n";
+        for (const Value& value : key.values) {
+            out += (value.name.empty() ? std::string("@") : quote(value.name)) + '=' +
+                   value.fileData + "\r\n";
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace mq

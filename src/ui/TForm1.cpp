@@ -1,0 +1,486 @@
+#include "ui/TForm1.h"
+
+#include "platform/RegistryError.h"
+#include "platform/StoreFile.h"
+#include "save/DateFormat.h"
+#include "store/DateTime.h"
+#include "ui/ImageList1.h"
+#include "ui/PaintedIcons.h"
+#include "ui/VST1Model.h"
+#include "ui/ui_TForm1.h"
+#include "view/ColumnLayout.h"
+#include "view/MessageSort.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+namespace mq {
+
+namespace {
+
+constexpr int DesignedFolderWidth = 170;
+constexpr int CountsPanelWidth = 200;
+const char* const HintProperty = "hint";
+
+// Rows are selected whole, so the focus frame around one cell would only be noise.
+class NoFocusRectDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem plain(option);
+        plain.state &= ~QStyle::State_HasFocus;
+        QStyledItemDelegate::paint(painter, plain, index);
+    }
+};
+
+// The hint of a widget or of its nearest enclosing widget that declares one; a declared
+// empty hint stops the search, so a pane inside the splitter does not show the splitter's.
+QString hintFor(const QWidget* widget) {
+    for (; widget != nullptr; widget = widget->parentWidget()) {
+        const QVariant hint = widget->property(HintProperty);
+        if (hint.isValid()) return hint.toString();
+    }
+    return {};
+}
+
+}  // namespace
+
+TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& locale,
+               const AnsiCodePage& codePage, std::function<void()> postQuit, QWidget* parent)
+    : QMainWindow(parent),
+      ui(std::make_unique<Ui::TForm1>()),
+      registry_(registry),
+      dialogs_(dialogs),
+      locale_(locale),
+      codePage_(codePage),
+      postQuit_(std::move(postQuit)),
+      store_(registry) {
+    ui->setupUi(this);
+    setWindowIcon(ImageList1::icon(ImageList1::Message));
+
+    model_ = new VST1Model(*this, this);
+    QTableView* list = ui->VST1;
+    list->setModel(model_);
+    list->setItemDelegate(new NoFocusRectDelegate(list));
+    list->setTextElideMode(Qt::ElideRight);
+    QHeaderView* header = list->horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setSectionsClickable(true);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 6);
+    header->resizeSection(0, 150);
+    header->resizeSection(1, 150);
+    header->resizeSection(2, 300);
+    header->resizeSection(3, 100);
+    header->resizeSection(4, 150);
+
+    // The panes inside the splitter declare that they have no hint of their own.
+    ui->Panel1->setProperty(HintProperty, QString());
+    ui->Panel3->setProperty(HintProperty, QString());
+    ui->Splitter1->setStretchFactor(0, 0);
+    ui->Splitter1->setStretchFactor(1, 1);
+    ui->Splitter1->setSizes({DesignedFolderWidth, width() - DesignedFolderWidth});
+
+    hintPanel_ = new QLabel(ui->StatusBar1);
+    hintPanel_->setObjectName(QStringLiteral("StatusPanel0"));
+    countsPanel_ = new QLabel(ui->StatusBar1);
+    countsPanel_->setObjectName(QStringLiteral("StatusPanel1"));
+    countsPanel_->setMinimumWidth(CountsPanelWidth);
+    ui->StatusBar1->addWidget(hintPanel_);
+    ui->StatusBar1->addWidget(countsPanel_, 1);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addAction(ui->SaveSelectedToaSingleFile2);
+    PopupMenu1->addAction(ui->SaveSelectedtoIndividualFiles2);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(ui->ExtractReplyToEmailAddresses2);
+    PopupMenu1->addAction(ui->ExtractMessageBodyEmailAddresses2);
+    PopupMenu1->addAction(ui->ExtractBothReplytoandmessagebodyemailaddresses2);
+
+    applyIcons();
+    connectSurfaces();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = geometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::applyIcons() {
+    ui->SaveSelectedtoIndividualFiles3->setIcon(saveIndividualFilesIcon());
+    ui->SaveSelectedToaSingleFile3->setIcon(saveSingleFileIcon());
+    ui->ExtractReplyToEmailAddresses3->setIcon(extractReplyToIcon());
+    ui->ExtractMessageBodyEmailAddresses3->setIcon(extractBodyIcon());
+    ui->ExtractBothReplytoandmessagebodyemailaddresses3->setIcon(extractBothIcon());
+    ui->SelectAll2->setIcon(selectAllIcon());
+    ui->SpeedButton4->setIcon(exitIcon());
+    ui->SpeedButton5->setIcon(helpIcon());
+    ui->SaveSelectedtoIndividualFiles1->setIcon(saveIndividualFilesIcon());
+    ui->SaveSelectedToaSingleFile1->setIcon(saveSingleFileIcon());
+}
+
+void TForm1::connectSurfaces() {
+    // Each command's menu item, pop-up item and speed button call the one handler.
+    const auto bind = [this](QAction* item, QAction* popupItem, QToolButton* button,
+                             void (TForm1::*handler)()) {
+        connect(item, &QAction::triggered, this, handler);
+        if (popupItem != nullptr) connect(popupItem, &QAction::triggered, this, handler);
+        if (button != nullptr) connect(button, &QToolButton::clicked, this, handler);
+    };
+    bind(ui->SaveSelectedtoIndividualFiles1, ui->SaveSelectedtoIndividualFiles2,
+         ui->SaveSelectedtoIndividualFiles3, &TForm1::SaveSelectedtoIndividualFiles1Click);
+    bind(ui->SaveSelectedToaSingleFile1, ui->SaveSelectedToaSingleFile2,
+         ui->SaveSelectedToaSingleFile3, &TForm1::SaveSelectedToaSingleFile1Click);
+    bind(ui->ExtractReplyToEmailAddresses1, ui->ExtractReplyToEmailAddresses2,
+         ui->ExtractReplyToEmailAddresses3, &TForm1::ExtractReplyToEmailAddresses1Click);
+    bind(ui->ExtractMessageBodyEmailAddresses1, ui->ExtractMessageBodyEmailAddresses2,
+         ui->ExtractMessageBodyEmailAddresses3, &TForm1::ExtractMessageBodyEmailAddresses1Click);
+    bind(ui->ExtractBothReplytoandmessagebodyemailaddresses1,
+         ui->ExtractBothReplytoandmessagebodyemailaddresses2,
+         ui->ExtractBothReplytoandmessagebodyemailaddresses3,
+         &TForm1::ExtractBothReplytoandmessagebodyemailaddresses1Click);
+    bind(ui->SelectAll1, nullptr, ui->SelectAll2, &TForm1::SelectAll1Click);
+    bind(ui->Exit1, nullptr, ui->SpeedButton4, &TForm1::Exit1Click);
+    bind(ui->Contents1, nullptr, ui->SpeedButton5, &TForm1::Contents1Click);
+    bind(ui->About1, nullptr, nullptr, &TForm1::About1Click);
+    bind(ui->Identities1, nullptr, nullptr, &TForm1::Identities1Click);
+    bind(ui->Speedbar1, nullptr, nullptr, &TForm1::Speedbar1Click);
+    bind(ui->Statusbar2, nullptr, nullptr, &TForm1::Statusbar2Click);
+
+    connect(ui->ListBox1, &QListWidget::currentRowChanged, this, &TForm1::ListBox1Click);
+    connect(ui->VST1, &QTableView::clicked, this, &TForm1::VST1Click);
+    connect(ui->VST1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TForm1::VST1Change);
+    connect(ui->VST1->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &TForm1::VST1HeaderClick);
+    // A column dragged to the far left takes the message icon with it.
+    connect(ui->VST1->horizontalHeader(), &QHeaderView::sectionMoved, ui->VST1->viewport(),
+            qOverload<>(&QWidget::update));
+    connect(ui->VST1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        PopupMenu1->popup(ui->VST1->viewport()->mapToGlobal(pos));
+    });
+    connect(ui->Splitter1, &QSplitter::splitterMoved, this, &TForm1::Splitter1Moved);
+}
+
+void TForm1::FormCreate() {
+    qApp->installEventFilter(this);
+    HelpFile = QFileInfo(QCoreApplication::applicationFilePath()).path() + QLatin1Char('/') +
+               QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() +
+               QStringLiteral(".hlp");
+
+    try {
+        Pref1.LoadFromRegistry(registry_);
+    } catch (const std::exception& e) {
+        // Start-up goes on with what was read before the failure.
+        dialogs_.showError(widen(e.what()));
+    }
+    RestoreColumnOrder();
+
+    ui->Panel2->setVisible(Pref1.Toolbar);
+    ui->Speedbar1->setChecked(Pref1.Toolbar);
+    ui->StatusBar1->setVisible(Pref1.Statusbar);
+    ui->Statusbar2->setChecked(Pref1.Statusbar);
+
+    QHeaderView* header = ui->VST1->horizontalHeader();
+    header->resizeSection(0, Pref1.Column0);
+    header->resizeSection(1, Pref1.Column1);
+    header->resizeSection(2, Pref1.Column2);
+    header->resizeSection(3, Pref1.Column3);
+    header->resizeSection(4, Pref1.Column4);
+
+    RestoreFileNameItems();
+
+    std::error_code error;
+    if (!std::filesystem::is_directory(codePage_.toUtf8(Pref1.Directory), error))
+        Pref1.Directory = programFolder();
+
+    MessageList.clear();
+    FileList = std::make_unique<mq::FileList>();
+    CurrentFile = "folders.dbx";
+    FolderList.clear();
+    MessageInfoList.clear();
+
+    try {
+        store_.Read_OE_File("folders.dbx", &FolderList);
+    } catch (const std::exception&) {
+        dialogs_.showError(QStringLiteral(
+            "Cannot access your default outlook express folders,\n\rIf outlook express is "
+            "installed make sure it is not running"));
+        Exit1Click();
+    }
+
+    ui->ListBox1->clear();
+    for (const Toe5_FolderInfo& folder : FolderList) ui->ListBox1->addItem(widen(folder.Name));
+
+    VST1Click();
+    FormResize();
+}
+
+void TForm1::ListBox1Click() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    VST1Click();
+
+    const int index = ui->ListBox1->currentRow();
+    if (index < 0 || index >= static_cast<int>(FolderList.size())) {
+        QApplication::restoreOverrideCursor();
+        return;
+    }
+    CurrentFile = FolderList[static_cast<std::size_t>(index)].FileName;
+
+    MessageInfoList.clear();
+    for (int column = 0; column < VST1Model::ColumnCount; ++column)
+        model_->setHeaderImageIndex(column, -1);
+    setRowCount(0);
+    MessageList.clear();
+
+    if (!CurrentFile.empty()) {
+        try {
+            store_.Read_OE_File(CurrentFile, &MessageInfoList);
+        } catch (const std::exception&) {
+            dialogs_.showError(
+                QStringLiteral("DBX File ") + widen(CurrentFile) +
+                QStringLiteral(" cannot be accessed, make sure that Outlook Express is "
+                               "not running"));
+            Exit1Click();
+        }
+    }
+
+    if (!MessageInfoList.empty()) {
+        MessageList = buildMessageList(MessageInfoList);
+        SortAscending = true;
+        SortColumns(static_cast<int>(MessageColumn::Received));
+    }
+
+    setRowCount(static_cast<int>(MessageInfoList.size()));
+    ui->VST1->viewport()->update();
+    VST1Click();
+    QApplication::restoreOverrideCursor();
+}
+
+void TForm1::setRowCount(int rows) {
+    model_->setRowCount(rows);
+}
+
+QString TForm1::VST1GetText(int row, int column) const {
+    if (row < 0 || row >= static_cast<int>(MessageList.size())) return {};
+    const TMessHead& message = MessageList[static_cast<std::size_t>(row)];
+    switch (column) {
+        case 0:
+            return widen(message.From);
+        case 1:
+            return widen(message.ReplyTo);
+        case 2:
+            return widen(message.Subject);
+        case 3:
+            return widen(message.To);
+        case 4: {
+            std::string text = formatDateTime(locale_.shortDateFormat, message.Received, locale_);
+            const CalendarTime time = decodeDateTime(message.Received);
+            if (time.hour != 0 || time.minute != 0 || time.second != 0)
+                text += ' ' + formatDateTime(locale_.longTimeFormat, message.Received, locale_);
+            return widen(text);
+        }
+        default:
+            return {};
+    }
+}
+
+int TForm1::VST1GetImageIndex(int /*row*/, int column) const {
+    return ui->VST1->horizontalHeader()->visualIndex(column) == 0 ? ImageList1::Message : -1;
+}
+
+std::vector<int> TForm1::selectedRows() const {
+    std::vector<int> rows;
+    const QModelIndexList selected = ui->VST1->selectionModel()->selectedRows();
+    rows.reserve(static_cast<std::size_t>(selected.size()));
+    for (const QModelIndex& index : selected) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void TForm1::VST1Click() {
+    const qsizetype selected = ui->VST1->selectionModel()->selectedRows().size();
+
+    const bool hasRows = model_->rowCount() > 0;
+    ui->SelectAll1->setEnabled(hasRows);
+    ui->SelectAll2->setEnabled(hasRows);
+
+    const bool hasSelection = selected > 0;
+    for (QAction* item :
+         {ui->SaveSelectedtoIndividualFiles1, ui->SaveSelectedtoIndividualFiles2,
+          ui->SaveSelectedToaSingleFile1, ui->SaveSelectedToaSingleFile2,
+          ui->ExtractReplyToEmailAddresses1, ui->ExtractReplyToEmailAddresses2,
+          ui->ExtractMessageBodyEmailAddresses1, ui->ExtractMessageBodyEmailAddresses2,
+          ui->ExtractBothReplytoandmessagebodyemailaddresses1,
+          ui->ExtractBothReplytoandmessagebodyemailaddresses2})
+        item->setEnabled(hasSelection);
+    for (QToolButton* button :
+         {ui->SaveSelectedtoIndividualFiles3, ui->SaveSelectedToaSingleFile3,
+          ui->ExtractReplyToEmailAddresses3, ui->ExtractMessageBodyEmailAddresses3,
+          ui->ExtractBothReplytoandmessagebodyemailaddresses3})
+        button->setEnabled(hasSelection);
+
+    countsPanel_->setText(
+        QStringLiteral("Displayed: %1   Selected: %2").arg(MessageList.size()).arg(selected));
+}
+
+void TForm1::VST1Change() {
+    VST1Click();
+}
+
+void TForm1::VST1HeaderClick(int column) {
+    ui->VST1->clearSelection();
+    SortAscending = !SortAscending;
+    SortColumns(column);
+}
+
+void TForm1::SortColumns(int column) {
+    for (int c = 0; c < VST1Model::ColumnCount; ++c) model_->setHeaderImageIndex(c, -1);
+    model_->setHeaderImageIndex(
+        column, SortAscending ? ImageList1::SortedAscending : ImageList1::SortedDescending);
+    sortMessageList(MessageList, column, SortAscending, locale_);
+    model_->repaintAll();
+}
+
+void TForm1::SelectAll1Click() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ui->VST1->selectAll();
+    QApplication::restoreOverrideCursor();
+}
+
+void TForm1::Exit1Click() {
+    if (postQuit_) postQuit_();
+}
+
+void TForm1::Speedbar1Click() {
+    ui->Panel2->setVisible(ui->Speedbar1->isChecked());
+}
+
+void TForm1::Statusbar2Click() {
+    ui->StatusBar1->setVisible(ui->Statusbar2->isChecked());
+}
+
+void TForm1::FormResize() {
+    hintPanel_->setFixedWidth(ui->Panel3->width() + 2);
+}
+
+void TForm1::Splitter1Moved() {
+    FormResize();
+}
+
+void TForm1::DisplayHint(const QString& hint) {
+    hintPanel_->setText(hint);
+}
+
+bool TForm1::FormCloseQuery() {
+    return true;
+}
+
+void TForm1::FormClose() {
+    Pref1.Toolbar = ui->Panel2->isVisible();
+    Pref1.Statusbar = ui->StatusBar1->isVisible();
+
+    const QHeaderView* header = ui->VST1->horizontalHeader();
+    Pref1.Column0 = header->sectionSize(0);
+    Pref1.Column1 = header->sectionSize(1);
+    Pref1.Column2 = header->sectionSize(2);
+    Pref1.Column3 = header->sectionSize(3);
+    Pref1.Column4 = header->sectionSize(4);
+
+    StoreColumnOrder();
+    StoreFileNameItems();
+    try {
+        Pref1.SaveToRegistry(registry_);
+    } catch (const std::exception& e) {
+        // The window still closes; the user learns that the settings were not kept.
+        dialogs_.showError(widen(e.what()));
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // The hint follows the mouse: entering a control shows its hint, leaving it shows the
+    // hint of the control around it (Qt sends the leave before the next enter).
+    if (watched->isWidgetType() &&
+        (event->type() == QEvent::Enter || event->type() == QEvent::Leave)) {
+        const auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() == this)
+            DisplayHint(hintFor(event->type() == QEvent::Enter ? widget : widget->parentWidget()));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::RestoreColumnOrder() {
+    const std::vector<int> order =
+        restoreColumnOrder(Pref1.ColumnPositions, VST1Model::ColumnCount);
+    QHeaderView* header = ui->VST1->horizontalHeader();
+    for (int position = 0; position < static_cast<int>(order.size()); ++position)
+        header->moveSection(header->visualIndex(order[static_cast<std::size_t>(position)]),
+                            position);
+}
+
+void TForm1::StoreColumnOrder() {
+    const QHeaderView* header = ui->VST1->horizontalHeader();
+    std::vector<int> order;
+    for (int position = 0; position < VST1Model::ColumnCount; ++position)
+        order.push_back(header->logicalIndex(position));
+    Pref1.ColumnPositions = storeColumnOrder(order);
+}
+
+void TForm1::RestoreFileNameItems() {
+    parseFileNameFormat(Pref1.FileNameFormat, FileNameItems);
+}
+
+void TForm1::StoreFileNameItems() {
+    Pref1.FileNameFormat = formatFileNameFormat(FileNameItems);
+}
+
+QString TForm1::widen(const std::string& text) const {
+    const std::u16string wide = codePage_.widen(text);
+    return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
+}
+
+std::string TForm1::programFolder() const {
+    const QString folder = QCoreApplication::applicationDirPath();
+    return joinPath(
+        codePage_.fromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(folder.utf16()),
+                                                static_cast<std::size_t>(folder.size()))),
+        std::string());
+}
+
+}  // namespace mq

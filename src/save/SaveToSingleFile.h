@@ -1,0 +1,25 @@
+#pragma once
+
+#include "save/SelectedMessages.h"
+
+#include <string>
+#include <string_view>
+
+namespace mq {
+
+class OperationHost;
+
+// Collects the selected messages into one text file at `path` (an 8-bit path): a line
+// holding one blank, then each message's stored text (ending in CR LF) followed by such a
+// line. The file is written once at the end, also after a stop or a failed read, with the
+// messages added until then. The path is taken by value: the caller's copy (ProgressItem)
+// changes during the run.
+void SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messages,
+                              std::string path);
+
+// Replaces the file at `path` with `content` only once the content is completely written.
+// A failure shows "Error during file save to: " with the path and leaves an existing file
+// as it was. True when the file was written.
+bool WriteSingleFile(OperationHost& host, const std::string& path, std::string_view content);
+
+}  // namespace mq

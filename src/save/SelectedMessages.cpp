@@ -1,0 +1,34 @@
+#include "save/SelectedMessages.h"
+
+#include "platform/RegistryError.h"
+#include "store/StoreError.h"
+#include "view/OperationHost.h"
+
+namespace mq {
+
+bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
+                         const TMessHead& message, std::string& text) {
+    text.clear();
+    // A row whose record is not in the list has no text to read.
+    const auto index = message.InfoIndex;
+    const std::int32_t position = index >= 0 && std::size_t(index) < messages.infos.size()
+                                      ? messages.infos[std::size_t(index)].MessagePosition
+                                      : 0;
+    bool opened = true;
+    try {
+        messages.reader.Read_OE_Message(messages.CurrentFile, position, text, host);
+    } catch (const StoreError&) {
+        opened = false;
+    } catch (const RegistryError&) {
+        // The store folder could not be looked up: the file is as unreachable as a locked one.
+        opened = false;
+    }
+    if (!opened) {
+        host.showError("DBX File " + messages.CurrentFile +
+                       " cannot be accessed, make sure that Outlook Express is not running");
+        host.progress().Cancelled = true;
+    }
+    return !host.progress().Cancelled;
+}
+
+}  // namespace mq

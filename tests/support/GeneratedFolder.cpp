@@ -2,6 +2,7 @@
 
 #include "support/DbxWriter.h"
 #include "support/MailDate.h"
+#include "support/SeededRandom.h"
 #include "support/StoreBuilder.h"
 
 #include <cstdint>
@@ -11,10 +12,7 @@ namespace mq {
 namespace {
 
 std::uint64_t mix(std::uint64_t x) {
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
+    return SeededRandom(x).next();
 }
 
 const char* const firstNames[] = {"Ann", "Bert", "Carla", "Dirk", "Eva", "Farid", "Greta", "Hugo"};

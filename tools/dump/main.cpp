@@ -1,0 +1,205 @@
+// mailquarry-dump: what the store reader sees in a .dbx file, for diagnosing stores.
+#include "RecordJson.h"
+
+#include "platform/AnsiCodePage.h"
+#include "platform/Registry.h"
+#include "platform/StoreFile.h"
+#include "store/DbxLayout.h"
+#include "store/StoreLocation.h"
+#include "store/StoreReader.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using mq::dbx::NodeLayout;
+using Json = nlohmann::ordered_json;
+
+constexpr const char* usage =
+    "usage: mailquarry-dump [--text] records FILE [--folders|--messages]\n"
+    "       mailquarry-dump [--text] header FILE\n"
+    "       mailquarry-dump [--text] node FILE OFFSET\n"
+    "       mailquarry-dump text FILE POSITION\n"
+    "       mailquarry-dump [--text] store\n";
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class NoStop : public mq::MessageReadObserver {
+public:
+    bool cancelled() const override { return false; }
+    void blockRead() override {}
+};
+
+bool textOutput = false;
+
+void print(const Json& object) {
+    if (textOutput) {
+        std::cout << mq::toText(object) << '\n';
+    } else {
+        std::cout << object.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+    }
+}
+
+// Decimal, or hexadecimal with 0x; the whole argument must be a number that fits.
+template <typename Int>
+Int parseNumber(const std::string& text, const char* what) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char* begin = text.data() + (hex ? 2 : 0);
+    const char* end = text.data() + text.size();
+    Int value{};
+    const auto [ptr, ec] = std::from_chars(begin, end, value, hex ? 16 : 10);
+    if (text.empty() || ec != std::errc() || ptr != end) {
+        throw UsageError(std::string("not a valid ") + what + ": " + text);
+    }
+    return value;
+}
+
+std::uint32_t le32(const std::byte* p) {
+    return std::to_integer<std::uint32_t>(p[0]) | std::to_integer<std::uint32_t>(p[1]) << 8 |
+           std::to_integer<std::uint32_t>(p[2]) << 16 | std::to_integer<std::uint32_t>(p[3]) << 24;
+}
+
+void dumpRecords(const std::string& path, const std::string& kind) {
+    const auto file = mq::StoreFile::open(path);
+    const bool folders = kind == "--folders" ||
+                         (kind.empty() && std::filesystem::path(path).filename() == "folders.dbx");
+    if (folders) {
+        mq::FolderList list;
+        mq::dbx::readFolderRecords(*file, list);
+        for (const auto& f : list) print(mq::toJson(f));
+    } else {
+        mq::MessageInfoList list;
+        mq::dbx::readMessageRecords(*file, list);
+        for (const auto& m : list) print(mq::toJson(m));
+    }
+}
+
+void dumpHeader(const std::string& path) {
+    const auto file = mq::StoreFile::open(path);
+    std::array<std::byte, 16> id{};
+    std::array<std::byte, 4> root{};
+    const bool hasId = file->readAt(0, id) == id.size();
+    const bool hasRoot = file->readAt(mq::dbx::FileHeaderLayout::RootNode, root) == root.size();
+    std::string hex;
+    for (std::size_t i = 0; hasId && i < id.size(); ++i) {
+        char b[3];
+        std::snprintf(b, sizeof b, "%02x", std::to_integer<unsigned>(id[i]));
+        hex += b;
+    }
+    print(Json{{"FileSize", file->size()},
+               {"ClassId", hex},
+               {"RootNode", hasRoot ? Json(le32(root.data())) : Json(nullptr)},
+               {"ItemCount", mq::dbx::readFileHeader(*file).ItemCount}});
+}
+
+void dumpNode(const std::string& path, std::uint32_t offset) {
+    const auto file = mq::StoreFile::open(path);
+    std::array<std::byte, NodeLayout::HeaderSize> h{};
+    if (file->readAt(offset, h) != h.size()) {
+        throw std::runtime_error("no node at offset " + std::to_string(offset) + " of " + path);
+    }
+    const std::uint32_t countField = le32(h.data() + NodeLayout::EntryCount);
+    const std::uint32_t count = countField >> NodeLayout::EntryCountShift;
+    // Entries that would lie past the end of the file are not listed.
+    const std::uint64_t room = file->size() - (std::uint64_t{offset} + NodeLayout::HeaderSize);
+    const auto listed =
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, room / NodeLayout::EntrySize));
+    std::vector<std::byte> raw(listed * NodeLayout::EntrySize);
+    file->readAt(std::uint64_t{offset} + NodeLayout::HeaderSize, raw);
+    Json entries = Json::array();
+    for (std::size_t i = 0; i < listed; ++i) {
+        const std::byte* e = raw.data() + i * NodeLayout::EntrySize;
+        entries.push_back({{"Record", static_cast<std::int32_t>(le32(e + NodeLayout::EntryRecord))},
+                           {"Child", static_cast<std::int32_t>(le32(e + NodeLayout::EntryChild))}});
+    }
+    const std::uint32_t self = le32(h.data() + NodeLayout::SelfOffset);
+    print(Json{{"Offset", offset},
+               {"SelfOffset", self},
+               {"Valid", self == offset},
+               {"FirstLink", static_cast<std::int32_t>(le32(h.data() + NodeLayout::FirstLink))},
+               {"SecondLink", static_cast<std::int32_t>(le32(h.data() + NodeLayout::SecondLink))},
+               {"EntryCount", count},
+               {"Entries", entries}});
+}
+
+void dumpText(const std::string& path, std::int32_t position) {
+    const auto file = mq::StoreFile::open(path);
+    std::string text;
+    NoStop observer;
+    mq::dbx::readMessageText(*file, position, text, observer);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    if (std::fflush(stdout) != 0) {
+        throw std::runtime_error("cannot write the text to standard output");
+    }
+}
+
+void dumpStore() {
+    const auto registry = mq::openUserRegistry();
+    const std::string folder = mq::Get_OE_Directory(*registry);
+    mq::StoreReader reader(*registry);
+    mq::FolderList list;
+    reader.Read_OE_File("folders.dbx", &list);
+    if (textOutput) {
+        std::cout << "Store folder: " << mq::AnsiCodePage::system().toUtf8(folder) << "\n\n";
+        for (const auto& f : list) print(mq::toJson(f));
+        return;
+    }
+    Json folders = Json::array();
+    for (const auto& f : list) folders.push_back(mq::toJson(f));
+    print(Json{{"StoreFolder", mq::AnsiCodePage::system().toUtf8(folder)}, {"Folders", folders}});
+}
+
+int run(std::vector<std::string> args) {
+    if (!args.empty() && args[0] == "--text") {
+        textOutput = true;
+        args.erase(args.begin());
+    }
+    if (args.size() == 1 && args[0] == "--help") {
+        std::cout << usage;
+        return 0;
+    }
+    if (args.empty()) throw UsageError("no command given");
+    const std::string& command = args[0];
+    if (command == "records" && (args.size() == 2 || args.size() == 3)) {
+        const std::string kind = args.size() == 3 ? args[2] : "";
+        if (!kind.empty() && kind != "--folders" && kind != "--messages") {
+            throw UsageError("unknown option " + kind);
+        }
+        dumpRecords(args[1], kind);
+    } else if (command == "header" && args.size() == 2) {
+        dumpHeader(args[1]);
+    } else if (command == "node" && args.size() == 3) {
+        dumpNode(args[1], parseNumber<std::uint32_t>(args[2], "offset"));
+    } else if (command == "text" && args.size() == 3 && !textOutput) {
+        dumpText(args[1], parseNumber<std::int32_t>(args[2], "position"));
+    } else if (command == "store" && args.size() == 1) {
+        dumpStore();
+    } else {
+        throw UsageError("bad arguments for " + command);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& e) {
+        std::cerr << "mailquarry-dump: " << e.what() << " (see mailquarry-dump --help)\n";
+    } catch (const std::exception& e) {
+        std::cerr << "mailquarry-dump: " << e.what() << '\n';
+    }
+    return 1;
+}

@@ -1,0 +1,94 @@
+#include "save/FileWrite.h"
+
+#include "SaveTestStore.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <filesystem>
+#include <fstream>
+
+namespace mq::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+void putFile(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+TEST(FileWrite, OnlyAMissingLineEndIsAdded) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "\r\n"},
+        {"a\r\n", "a\r\n"},
+        {"a\nb\n", "a\nb\n\r\n"},  // lone LFs stay lone
+        {"a\r", "a\r\r\n"},
+        {"\r\n\r\n", "\r\n\r\n"},
+    };
+    for (const auto& [text, expected] : cases) {
+        std::string completed = text;
+        terminateLastLine(completed);
+        EXPECT_EQ(completed, expected) << "for " << text.size() << " bytes";
+    }
+}
+
+TEST(FileWrite, ANewFileIsCompleteOrAbsent) {
+    SaveTestStore store({});
+    const fs::path path = store.outDir / "m.eml";
+    const std::string content(5000, 'x');
+
+    putFile(path, "older");
+    EXPECT_FALSE(writeNewFile(path.string(), content)) << "an existing file is never replaced";
+    EXPECT_EQ(readFile(path), "older");
+    fs::remove(path);
+
+    {
+        FileSizeLimit limit(1000);
+        EXPECT_FALSE(writeNewFile(path.string(), content));
+    }
+    EXPECT_FALSE(fs::exists(path)) << "a partly written file is removed";
+
+    EXPECT_TRUE(writeNewFile(path.string(), content));
+    EXPECT_EQ(readFile(path), content);
+    EXPECT_FALSE(writeNewFile((store.root / "missing" / "m.eml").string(), content));
+}
+
+TEST(FileWrite, AReplacedFileSurvivesAFailedWrite) {
+    SaveTestStore store({});
+    const fs::path path = store.outDir / "all.txt";
+    const std::string content(5000, 'y');
+    putFile(path, "the user's old file");
+    ::chmod(path.c_str(), 0640);
+
+    {
+        FileSizeLimit limit(1000);
+        EXPECT_FALSE(replaceFile(path.string(), content));
+    }
+    EXPECT_EQ(readFile(path), "the user's old file");
+    EXPECT_EQ(namesIn(store.outDir), std::vector<std::string>{"all.txt"}) << "no temporary left";
+
+    EXPECT_TRUE(replaceFile(path.string(), content));
+    EXPECT_EQ(readFile(path), content);
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0640u) << "the replacement keeps the permissions";
+    EXPECT_EQ(namesIn(store.outDir), std::vector<std::string>{"all.txt"});
+
+    // A link stays a link; the file it names gets the content.
+    const fs::path link = store.outDir / "link.txt";
+    fs::create_symlink(path, link);
+    EXPECT_TRUE(replaceFile(link.string(), "via link"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readFile(path), "via link");
+
+    // A folder is not a file to replace.
+    fs::create_directory(store.outDir / "folder.txt");
+    EXPECT_FALSE(replaceFile((store.outDir / "folder.txt").string(), content));
+    EXPECT_TRUE(fs::is_directory(store.outDir / "folder.txt"));
+
+    EXPECT_TRUE(replaceFile((store.outDir / "new.txt").string(), "new"));
+    EXPECT_EQ(readFile(store.outDir / "new.txt"), "new");
+}
+
+}  // namespace
+}  // namespace mq::test

@@ -1,0 +1,155 @@
+#include "save/SaveToFiles.h"
+
+#include "SaveTestStore.h"
+#include "platform/AnsiCodePage.h"
+#include "platform/StoreFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace mq::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string DbxError =
+    "DBX File Inbox.dbx cannot be accessed, make sure that Outlook Express is not running";
+
+std::string longText(char fill, std::size_t size) {
+    std::string text = "Subject: long\r\n\r\n";
+    text.resize(size, fill);
+    return text + "\r\n";
+}
+
+TEST(SaveToFiles, EachFileHoldsTheStoredBytesUnderItsComposedName) {
+    // One text ends in CR LF, one has lone LFs and no line end, one is 8-bit and spans
+    // three blocks, one is empty.
+    const std::string first = "Subject: One\r\n\r\nHello\r\n";
+    const std::string second = "Subject: Two\nlone\nline ends";
+    std::string third = "Subject: Tr\xe9s\r\n\r\n";
+    third.resize(1300, '\xe9');
+    SaveTestStore store({message("One", first), message("Two: part?", second),
+                         message("Tr\xe9s", third), message("", "")});
+    RecordingHost host;
+
+    SaveMessagesToFiles(host, store.all(), store.pref, store.items, store.fileList);
+
+    EXPECT_TRUE(host.errors.empty());
+    // On disk the 8-bit name is in the file system's encoding.
+    const std::string eightBit = AnsiCodePage::system().toUtf8("[Tr\xe9s].eml");
+    EXPECT_EQ(namesIn(store.outDir),
+              (std::vector<std::string>{"[One].eml", eightBit, "[Two  part ].eml", "[].eml"}));
+    EXPECT_EQ(readFile(store.outDir / "[One].eml"), first);
+    EXPECT_EQ(readFile(store.outDir / "[Two  part ].eml"), second + "\r\n");
+    EXPECT_EQ(readFile(store.outDir / eightBit), third + "\r\n");
+    EXPECT_EQ(readFile(store.outDir / "[].eml"), "\r\n");
+    EXPECT_EQ(store.fileList.size(), 4u);
+
+    // The write's notification comes after the count: one per message, counting up.
+    std::vector<int> doneAtWrites;
+    for (const ProgressState& seen : host.notifications)
+        if (seen.ProgressDone > (doneAtWrites.empty() ? 0 : doneAtWrites.back()))
+            doneAtWrites.push_back(seen.ProgressDone);
+    EXPECT_EQ(doneAtWrites, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(host.notifications.back().ProgressTotal, 4);
+    EXPECT_EQ(host.notifications.back().ProgressItem, "[].eml");
+}
+
+TEST(SaveToFiles, RowsAreSavedInDisplayOrderAndEqualNamesAreNumbered) {
+    SaveTestStore store({message("Same", "older\r\n"), message("Same", "newer\r\n"),
+                         message("Same", "newest\r\n")});
+    auto selection = store.all();
+    std::swap(selection.rows[0], selection.rows[2]);  // the list shows the newest first
+    RecordingHost host;
+
+    SaveMessagesToFiles(host, selection, store.pref, store.items, store.fileList);
+
+    EXPECT_EQ(readFile(store.outDir / "[Same].eml"), "newest\r\n");
+    EXPECT_EQ(readFile(store.outDir / "[Same](2).eml"), "newer\r\n");
+    EXPECT_EQ(readFile(store.outDir / "[Same](3).eml"), "older\r\n");
+}
+
+TEST(SaveToFiles, CancelDuringAMessageKeepsOnlyTheMessagesBefore) {
+    std::vector<DbxMessage> messages;
+    for (char c = '1'; c <= '5'; ++c)
+        messages.push_back(message(std::string("m") + c, longText(c, 1500)));
+    SaveTestStore store(messages);
+    RecordingHost host;
+    int blocksOfThird = 0;
+    host.onNotify = [&](RecordingHost& h) {
+        if (h.state.ProgressItem == "[m3].eml" && ++blocksOfThird == 2)
+            h.state.Cancelled = true;  // the Cancel button, seen inside a notification
+    };
+
+    SaveMessagesToFiles(host, store.all(), store.pref, store.items, store.fileList);
+
+    EXPECT_EQ(namesIn(store.outDir), (std::vector<std::string>{"[m1].eml", "[m2].eml"}));
+    EXPECT_EQ(blocksOfThird, 2) << "reading stops after the block that saw the stop";
+    EXPECT_EQ(host.state.ProgressDone, 2);
+    EXPECT_TRUE(host.errors.empty());
+
+    // The next run starts afresh.
+    host.onNotify = nullptr;
+    SaveMessagesToFiles(host, store.all(), store.pref, store.items, store.fileList);
+    EXPECT_EQ(host.state.ProgressDone, 5);
+    EXPECT_EQ(namesIn(store.outDir).size(), 7u);
+}
+
+TEST(SaveToFiles, ALockedStoreGivesOneBoxAndNoFile) {
+    SaveTestStore store({message("a", "a\r\n"), message("b", "b\r\n"), message("c", "c\r\n")});
+    FileLock mailClient(store.storeFile());
+    RecordingHost host;
+
+    SaveMessagesToFiles(host, store.all(), store.pref, store.items, store.fileList);
+
+    EXPECT_EQ(host.errors, std::vector<std::string>{DbxError});
+    EXPECT_TRUE(host.state.Cancelled);
+    EXPECT_EQ(host.state.ProgressDone, 0);
+    EXPECT_TRUE(namesIn(store.outDir).empty());
+}
+
+TEST(SaveToFiles, FailedWritesAreReportedPerMessageAndLeaveNothing) {
+    SaveTestStore store({message("a", "a\r\n"), message("b", "b\r\n"), message("c", "c\r\n")});
+    store.pref.Directory = (store.root / "missing").string();
+    RecordingHost host;
+
+    SaveMessagesToFiles(host, store.all(), store.pref, store.items, store.fileList);
+
+    const std::string prefix = "Error during file save to: " + store.pref.Directory;
+    EXPECT_EQ(host.errors, (std::vector<std::string>{prefix + pathSeparator() + "[a].eml",
+                                                     prefix + pathSeparator() + "[b].eml",
+                                                     prefix + pathSeparator() + "[c].eml"}));
+    EXPECT_EQ(host.state.ProgressDone, 3) << "a failed write does not stop the run";
+    EXPECT_EQ(host.notifications.back().ProgressDone, 3);
+    EXPECT_FALSE(fs::exists(store.root / "missing"));
+    EXPECT_EQ(store.fileList.size(), 0u);
+
+    // A file cut short (disk full) is removed, and the next message is still tried.
+    store.pref.Directory = store.outDir.string();
+    host.errors.clear();
+    SaveTestStore big({message("big", longText('x', 4000)), message("small", "s\r\n")});
+    big.pref.Directory = store.outDir.string();
+    {
+        FileSizeLimit limit(1000);
+        SaveMessagesToFiles(host, big.all(), big.pref, big.items, big.fileList);
+    }
+    EXPECT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(namesIn(store.outDir), std::vector<std::string>{"[small].eml"});
+}
+
+TEST(SaveToFiles, AnExistingFileIsNeverOverwritten) {
+    SaveTestStore store({});
+    std::ofstream(store.outDir / "[x].eml") << "someone else's";
+    RecordingHost host;
+
+    EXPECT_FALSE(WriteMessageFile(host, store.pref, store.fileList, "[x].eml", "mine\r\n"));
+
+    EXPECT_EQ(readFile(store.outDir / "[x].eml"), "someone else's");
+    EXPECT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.notifications.size(), 1u) << "a failed write still notifies";
+}
+
+}  // namespace
+}  // namespace mq::test

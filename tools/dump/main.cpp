@@ -14,6 +14,7 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -70,8 +71,16 @@ std::uint32_t le32(const std::byte* p) {
            std::to_integer<std::uint32_t>(p[2]) << 16 | std::to_integer<std::uint32_t>(p[3]) << 24;
 }
 
+std::unique_ptr<mq::StoreFile> openFile(const std::string& path) {
+    try {
+        return mq::StoreFile::open(path);
+    } catch (const mq::FileOpenError& e) {
+        throw std::runtime_error("cannot open " + path + ": " + e.what());
+    }
+}
+
 void dumpRecords(const std::string& path, const std::string& kind) {
-    const auto file = mq::StoreFile::open(path);
+    const auto file = openFile(path);
     const bool folders = kind == "--folders" ||
                          (kind.empty() && std::filesystem::path(path).filename() == "folders.dbx");
     if (folders) {
@@ -86,7 +95,7 @@ void dumpRecords(const std::string& path, const std::string& kind) {
 }
 
 void dumpHeader(const std::string& path) {
-    const auto file = mq::StoreFile::open(path);
+    const auto file = openFile(path);
     std::array<std::byte, 16> id{};
     std::array<std::byte, 4> root{};
     const bool hasId = file->readAt(0, id) == id.size();
@@ -104,7 +113,7 @@ void dumpHeader(const std::string& path) {
 }
 
 void dumpNode(const std::string& path, std::uint32_t offset) {
-    const auto file = mq::StoreFile::open(path);
+    const auto file = openFile(path);
     std::array<std::byte, NodeLayout::HeaderSize> h{};
     if (file->readAt(offset, h) != h.size()) {
         throw std::runtime_error("no node at offset " + std::to_string(offset) + " of " + path);
@@ -134,7 +143,7 @@ void dumpNode(const std::string& path, std::uint32_t offset) {
 }
 
 void dumpText(const std::string& path, std::int32_t position) {
-    const auto file = mq::StoreFile::open(path);
+    const auto file = openFile(path);
     std::string text;
     NoStop observer;
     mq::dbx::readMessageText(*file, position, text, observer);

@@ -1,0 +1,213 @@
+#include "save/TPref.h"
+
+#include "../platform/TempDir.h"
+#include "platform/RegistryError.h"
+#include "platform/RegistryFile.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace mq {
+namespace {
+
+using test::TempDir;
+using test::writeFile;
+
+const std::string Key = "Software\\Tarnwick Software\\Mailquarry";
+
+std::string regFile(const std::string& settings, const std::string& view) {
+    return "Windows Registry Editor Version 5.00\r\n\r\n"
+           "[HKEY_CURRENT_USER\\" +
+           Key + "\\Settings]\r\n" + settings +
+           "\r\n"
+           "[HKEY_CURRENT_USER\\" +
+           Key + "\\View]\r\n" + view;
+}
+
+void expectDefaults(const TPref& p) {
+    EXPECT_EQ(p.Directory, "");
+    EXPECT_EQ(p.Default_Extension, ".eml");
+    EXPECT_EQ(p.Default_Filename, "No Subject");
+    EXPECT_FALSE(p.Remove_Re);
+    EXPECT_FALSE(p.CreationDate);
+    EXPECT_EQ(p.FileNameDateFormat, "yyyymmdd");
+    EXPECT_EQ(p.FileNameFormat, "From0,To0,Subject1,Date0,Reply_To_Address0");
+    EXPECT_TRUE(p.EncloseItems);
+    EXPECT_EQ(p.Column0, 150);
+    EXPECT_EQ(p.Column1, 150);
+    EXPECT_EQ(p.Column2, 300);
+    EXPECT_EQ(p.Column3, 100);
+    EXPECT_EQ(p.Column4, 140);
+    EXPECT_TRUE(p.Toolbar);
+    EXPECT_TRUE(p.Statusbar);
+    EXPECT_EQ(p.FolderWidth, 170);
+    EXPECT_EQ(p.ColumnPositions, "01234");
+}
+
+TEST(TPref, FirstStartGivesDefaultsAndCreatesTheEmptyKey) {
+    TempDir dir;
+    RegistryFile registry(dir.path() / "user.reg");
+    TPref pref;
+    pref.LoadFromRegistry(registry);
+    expectDefaults(pref);
+
+    RegistryFile reread(dir.path() / "user.reg");
+    RegistryKeyPtr key = reread.openKey(Key);
+    ASSERT_TRUE(key);
+    EXPECT_FALSE(reread.openKey(Key + "\\Settings"));
+}
+
+TEST(TPref, RoundTripStoresSeventeenTexts) {
+    TempDir dir;
+    TPref pref;
+    {
+        RegistryFile registry(dir.path() / "user.reg");
+        pref.LoadFromRegistry(registry);
+        pref.Directory = "/home/anne/mail";
+        pref.Toolbar = false;
+        pref.Column4 = -7;
+        pref.ColumnPositions = "12340";
+        pref.Remove_Re = true;
+        pref.SaveToRegistry(registry);
+    }
+    RegistryFile registry(dir.path() / "user.reg");
+    const std::set<std::string> settings{
+        "Directory",    "Default_Extension",  "Default_Filename", "Remove_Re",
+        "CreationDate", "FileNameDateFormat", "FileNameFormat",   "EncloseItems"};
+    const std::set<std::string> view{"Column0",   "Column1",     "Column2",
+                                     "Column3",   "Column4",     "Toolbar",
+                                     "Statusbar", "FolderWidth", "ColumnPosition"};
+    int count = 0;
+    for (const auto& [subkey, names] : {std::pair{"Settings", settings}, std::pair{"View", view}}) {
+        RegistryKeyPtr key = registry.openKey(Key + "\\" + subkey);
+        ASSERT_TRUE(key) << subkey;
+        for (const std::string& name : names) {
+            const std::optional<RegValue> value = registry.queryValue(*key, name);
+            ASSERT_TRUE(value) << name;
+            EXPECT_EQ(value->type, RegType::Sz) << name;
+            ++count;
+        }
+    }
+    EXPECT_EQ(count, 17);
+    RegistryKeyPtr viewKey = registry.openKey(Key + "\\View");
+    EXPECT_EQ(registry.queryValue(*viewKey, "Toolbar")->data, "0");
+    EXPECT_EQ(registry.queryValue(*viewKey, "Column4")->data, "-7");
+    EXPECT_FALSE(registry.queryValue(*viewKey, "ColumnPositions"));
+
+    TPref loaded;
+    loaded.LoadFromRegistry(registry);
+    EXPECT_EQ(loaded.Directory, "/home/anne/mail");
+    EXPECT_FALSE(loaded.Toolbar);
+    EXPECT_EQ(loaded.Column4, -7);
+    EXPECT_EQ(loaded.ColumnPositions, "12340");
+    EXPECT_TRUE(loaded.Remove_Re);
+    EXPECT_EQ(loaded.FileNameFormat, pref.FileNameFormat);
+}
+
+TEST(TPref, ConvertsIntegerAndBooleanTexts) {
+    TempDir dir;
+    writeFile(
+        dir.path() / "user.reg",
+        regFile("\"Remove_Re\"=\"2\"\r\n\"CreationDate\"=\"-1\"\r\n\"Default_Filename\"=\"\"\r\n"
+                "\"FileNameDateFormat\"=hex(2):64,00,00\r\n",
+                "\"Column0\"=\"abc\"\r\n\"Column1\"=\"\"\r\n\"Column2\"=\"2147483648\"\r\n"
+                "\"Column3\"=\" 42\"\r\n\"Column4\"=\"12x\"\r\n\"Toolbar\"=\"0\"\r\n"
+                "\"Statusbar\"=\"yes\"\r\n\"FolderWidth\"=\"-250\"\r\n"));
+    RegistryFile registry(dir.path() / "user.reg");
+    TPref pref;
+    pref.LoadFromRegistry(registry);
+    EXPECT_TRUE(pref.Remove_Re);
+    EXPECT_TRUE(pref.CreationDate);
+    EXPECT_EQ(pref.Default_Filename, "") << "an empty text is a value, not a missing one";
+    EXPECT_EQ(pref.FileNameDateFormat, "d") << "an expandable text is taken literally, to its NUL";
+    EXPECT_TRUE(pref.EncloseItems);
+    EXPECT_EQ(pref.Column0, 150);
+    EXPECT_EQ(pref.Column1, 150);
+    EXPECT_EQ(pref.Column2, 300) << "out of the 32-bit range";
+    EXPECT_EQ(pref.Column3, 42);
+    EXPECT_EQ(pref.Column4, 140);
+    EXPECT_FALSE(pref.Toolbar);
+    EXPECT_TRUE(pref.Statusbar);
+    EXPECT_EQ(pref.FolderWidth, -250);
+}
+
+TEST(TPref, ANumberValueStopsTheLoadAndLeavesTheRestAtDefaults) {
+    TempDir dir;
+    writeFile(
+        dir.path() / "user.reg",
+        regFile("\"Directory\"=\"/srv/mail\"\r\n\"Remove_Re\"=\"1\"\r\n",
+                "\"Column0\"=\"90\"\r\n\"Column1\"=dword:00000050\r\n\"Column2\"=\"10\"\r\n"));
+    RegistryFile registry(dir.path() / "user.reg");
+    TPref pref;
+    try {
+        pref.LoadFromRegistry(registry);
+        FAIL() << "expected an error";
+    } catch (const RegistryError& error) {
+        EXPECT_STREQ(error.what(), "Invalid data type for 'Column1'");
+    }
+    EXPECT_EQ(pref.Directory, "/srv/mail");
+    EXPECT_TRUE(pref.Remove_Re);
+    EXPECT_EQ(pref.Column0, 90);
+    // Not read: their defaults, never zero (zero widths would hide every column).
+    EXPECT_EQ(pref.Column1, 150);
+    EXPECT_EQ(pref.Column2, 300);
+    EXPECT_EQ(pref.Column4, 140);
+    EXPECT_EQ(pref.FolderWidth, 170);
+    EXPECT_EQ(pref.ColumnPositions, "01234");
+}
+
+// Fails creating one subkey or writing one value, and records what was written.
+class FailingRegistry : public RegistryFile {
+public:
+    using RegistryFile::RegistryFile;
+    std::string failKey;
+    std::string failValue;
+    std::vector<std::string> written;
+
+    RegistryKeyPtr createKey(std::string_view path) override {
+        if (!failKey.empty() && path.ends_with(failKey)) {
+            throw RegistryError::createKeyFailed(std::string(path));
+        }
+        return RegistryFile::createKey(path);
+    }
+    void setString(RegistryKey& key, std::string_view name, std::string_view text) override {
+        if (name == failValue) throw RegistryError::setDataFailed(std::string(name));
+        written.emplace_back(name);
+        RegistryFile::setString(key, name, text);
+    }
+};
+
+TEST(TPref, SaveFailuresNameTheSubkeyOrValueAndStopThere) {
+    TempDir dir;
+    TPref pref;
+    {
+        FailingRegistry registry(dir.path() / "user.reg");
+        pref.LoadFromRegistry(registry);
+        registry.failKey = "\\View";
+        try {
+            pref.SaveToRegistry(registry);
+            FAIL() << "expected an error";
+        } catch (const RegistryError& error) {
+            EXPECT_STREQ(error.what(), "Failed to create key View");
+        }
+        EXPECT_EQ(registry.written.size(), 8u) << "the Settings values were written";
+    }
+    FailingRegistry registry(dir.path() / "user.reg");
+    registry.failValue = "Column2";
+    try {
+        pref.SaveToRegistry(registry);
+        FAIL() << "expected an error";
+    } catch (const RegistryError& error) {
+        EXPECT_STREQ(error.what(), "Failed to set data for 'Column2'");
+    }
+    EXPECT_EQ(registry.written.back(), "Column1");
+    RegistryKeyPtr view = registry.openKey(Key + "\\View");
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(registry.queryValue(*view, "Column1"));
+    EXPECT_FALSE(registry.queryValue(*view, "Column3"));
+}
+
+}  // namespace
+}  // namespace mq

@@ -33,8 +33,8 @@ char16_t convertByte(int codePage, unsigned char byte) {
 
 #else
 
-// The language part of a locale name: "pl" of "pl_PL.UTF-8", "sr" of "sr_RS@latin".
-std::string localeLanguage() {
+// The locale in force for texts, as the C library picks it.
+std::string userLocale() {
     for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
         const char* value = std::getenv(name);
         if (value && *value) return value;
@@ -42,28 +42,8 @@ std::string localeLanguage() {
     return {};
 }
 
-// The ANSI page Windows assigns to the locale's language.
 int systemCodePage() {
-    const std::string locale = localeLanguage();
-    const std::string language = locale.substr(0, locale.find_first_of("_.@"));
-    const bool latinScript = locale.find("@latin") != std::string::npos;
-    struct Entry {
-        const char* language;
-        int codePage;
-    };
-    static const Entry entries[] = {
-        {"cs", 1250}, {"hu", 1250}, {"pl", 1250}, {"ro", 1250}, {"sk", 1250}, {"sl", 1250},
-        {"hr", 1250}, {"bs", 1250}, {"sq", 1250}, {"ru", 1251}, {"uk", 1251}, {"be", 1251},
-        {"bg", 1251}, {"mk", 1251}, {"kk", 1251}, {"ky", 1251}, {"mn", 1251}, {"tt", 1251},
-        {"tg", 1251}, {"el", 1253}, {"tr", 1254}, {"az", 1254}, {"uz", 1254}, {"he", 1255},
-        {"iw", 1255}, {"yi", 1255}, {"ar", 1256}, {"fa", 1256}, {"ur", 1256}, {"lt", 1257},
-        {"lv", 1257}, {"et", 1257}, {"vi", 1258}, {"th", 874},
-    };
-    if (language == "sr") return latinScript ? 1250 : 1251;
-    for (const Entry& entry : entries) {
-        if (language == entry.language) return entry.codePage;
-    }
-    return 1252;
+    return AnsiCodePage::codePageForLocale(userLocale());
 }
 
 // One byte through iconv; zero when the page leaves the byte undefined.
@@ -88,6 +68,28 @@ char16_t convertByte(iconv_t cd, unsigned char byte) {
 const AnsiCodePage& AnsiCodePage::system() {
     static const AnsiCodePage page(systemCodePage());
     return page;
+}
+
+int AnsiCodePage::codePageForLocale(std::string_view localeName) {
+    const std::string_view language = localeName.substr(0, localeName.find_first_of("_.@"));
+    const bool latinScript = localeName.find("@latin") != std::string_view::npos;
+    struct Entry {
+        const char* language;
+        int codePage;
+    };
+    static const Entry entries[] = {
+        {"cs", 1250}, {"hu", 1250}, {"pl", 1250}, {"ro", 1250}, {"sk", 1250}, {"sl", 1250},
+        {"hr", 1250}, {"bs", 1250}, {"sq", 1250}, {"ru", 1251}, {"uk", 1251}, {"be", 1251},
+        {"bg", 1251}, {"mk", 1251}, {"kk", 1251}, {"ky", 1251}, {"mn", 1251}, {"tt", 1251},
+        {"tg", 1251}, {"el", 1253}, {"tr", 1254}, {"az", 1254}, {"uz", 1254}, {"he", 1255},
+        {"iw", 1255}, {"yi", 1255}, {"ar", 1256}, {"fa", 1256}, {"ur", 1256}, {"lt", 1257},
+        {"lv", 1257}, {"et", 1257}, {"vi", 1258}, {"th", 874},
+    };
+    if (language == "sr") return latinScript ? 1250 : 1251;
+    for (const Entry& entry : entries) {
+        if (language == entry.language) return entry.codePage;
+    }
+    return 1252;  // Western languages, and the Asian ones whose pages are multi-byte
 }
 
 AnsiCodePage::AnsiCodePage(int codePage) : codePage_(codePage) {

@@ -16,6 +16,8 @@ public:
     // The page Windows would use for the user's locale (LC_ALL / LC_CTYPE / LANG): 1252 for
     // most Western languages, 1250, 1251, 1253, ... by language. On Windows: GetACP().
     static const AnsiCodePage& system();
+    // The page Windows assigns to a locale name such as "pl_PL.UTF-8" or "sr_RS@latin".
+    static int codePageForLocale(std::string_view localeName);
     explicit AnsiCodePage(int codePage);
 
     int codePage() const { return codePage_; }

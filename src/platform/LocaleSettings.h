@@ -23,13 +23,17 @@ struct LocaleSettings {
                                             "Thursday", "Friday", "Saturday"};
     std::array<std::string, 12> shortMonthNames{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    std::array<std::string, 12> longMonthNames{"January", "February", "March",     "April",
-                                               "May",     "June",     "July",      "August",
-                                               "September", "October", "November", "December"};
+    std::array<std::string, 12> longMonthNames{"January",   "February", "March",    "April",
+                                               "May",       "June",     "July",     "August",
+                                               "September", "October",  "November", "December"};
 
-    // Read once from the C library's locale (setlocale(LC_ALL, "") and nl_langinfo), or
-    // GetLocaleInfoA on Windows.
+    // Read once from the user's C library locale (LC_ALL, LC_*, LANG, through nl_langinfo),
+    // or GetLocaleInfoA on Windows. The fixed settings above when the locale is unavailable.
     static const LocaleSettings& user();
+#ifndef _WIN32
+    // The settings of a named C library locale ("de_DE.UTF-8"; "" for the user's).
+    static LocaleSettings forLocale(const std::string& name);
+#endif
 };
 
 }  // namespace mq

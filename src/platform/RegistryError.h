@@ -10,9 +10,11 @@ class RegistryError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 
-    static RegistryError invalidDataType(const std::string& valueName);  // "Invalid data type for '%s'"
-    static RegistryError createKeyFailed(const std::string& keyName);    // "Failed to create key %s"
-    static RegistryError setDataFailed(const std::string& valueName);    // "Failed to set data for '%s'"
+    static RegistryError invalidDataType(
+        const std::string& valueName);  // "Invalid data type for '%s'"
+    static RegistryError createKeyFailed(const std::string& keyName);  // "Failed to create key %s"
+    static RegistryError setDataFailed(
+        const std::string& valueName);  // "Failed to set data for '%s'"
 };
 
 }  // namespace mq

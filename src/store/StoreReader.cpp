@@ -15,11 +15,20 @@ bool isFolderList(const std::string& fileName) {
     return fileName == FolderListName;
 }
 
-std::unique_ptr<StoreFile> openStoreFile(const std::string& path) {
+// Opens the file, lets `read` parse it and closes it on every path. The platform reports
+// open and read failures alike; both become a StoreError naming the file.
+template <typename Read>
+void readStoreFile(const std::string& path, Read&& read) {
+    std::unique_ptr<StoreFile> file;
     try {
-        return StoreFile::open(path);
+        file = StoreFile::open(path);
     } catch (const FileOpenError& e) {
         throw StoreError("Cannot open the store file " + path + ": " + e.what());
+    }
+    try {
+        read(*file);
+    } catch (const FileOpenError& e) {
+        throw StoreError("Cannot read the store file " + path + ": " + e.what());
     }
 }
 
@@ -31,22 +40,22 @@ std::string StoreReader::storeFilePath(const std::string& fileName) {
 
 void StoreReader::Read_OE_File(const std::string& fileName, FolderList* list) {
     if (!list || !isFolderList(fileName)) return;
-    std::unique_ptr<StoreFile> file = openStoreFile(storeFilePath(fileName));
-    dbx::readFolderRecords(*file, *list);
+    readStoreFile(storeFilePath(fileName),
+                  [list](ByteSource& file) { dbx::readFolderRecords(file, *list); });
 }
 
 void StoreReader::Read_OE_File(const std::string& fileName, MessageInfoList* list) {
     // The folder list holds folder records; read as messages it would give nonsense.
     if (!list || isFolderList(fileName)) return;
-    std::unique_ptr<StoreFile> file = openStoreFile(storeFilePath(fileName));
-    dbx::readMessageRecords(*file, *list);
+    readStoreFile(storeFilePath(fileName),
+                  [list](ByteSource& file) { dbx::readMessageRecords(file, *list); });
 }
 
 void StoreReader::Read_OE_Message(const std::string& fileName, std::int32_t position,
                                   std::string& text, MessageReadObserver& observer) {
     if (position <= 0) return;
-    std::unique_ptr<StoreFile> file = openStoreFile(storeFilePath(fileName));
-    dbx::readMessageText(*file, position, text, observer);
+    readStoreFile(storeFilePath(fileName),
+                  [&](ByteSource& file) { dbx::readMessageText(file, position, text, observer); });
 }
 
 }  // namespace mq

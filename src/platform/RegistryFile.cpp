@@ -296,7 +296,27 @@ RegistryFile::~RegistryFile() {
     }
 }
 
+RegistryFile::Stamp RegistryFile::currentStamp() const {
+    std::error_code ec;
+    Stamp stamp;
+    stamp.exists = std::filesystem::exists(path_, ec);
+    if (!stamp.exists) return stamp;
+    stamp.size = std::filesystem::file_size(path_, ec);
+    stamp.modified = std::filesystem::last_write_time(path_, ec);
+    return stamp;
+}
+
+void RegistryFile::refreshIfChanged() {
+    if (currentStamp() == stamp_) return;
+    load();
+    if (!loadError_.empty()) return;
+    for (const Change& change : pending_) apply(change);
+}
+
 void RegistryFile::load() {
+    keys_.clear();
+    loadError_.clear();
+    stamp_ = currentStamp();
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path_, ec);
     if (status.type() == std::filesystem::file_type::not_found) return;
@@ -443,6 +463,7 @@ bool RegistryFile::keyExists(std::string_view utf8Path) const {
 }
 
 RegistryKeyPtr RegistryFile::openKey(std::string_view path) {
+    refreshIfChanged();
     throwIfUnreadable();
     const std::optional<std::string> utf8Path = normalizedPath(path, codePage_);
     if (!utf8Path || !keyExists(*utf8Path)) return nullptr;
@@ -450,12 +471,13 @@ RegistryKeyPtr RegistryFile::openKey(std::string_view path) {
 }
 
 RegistryKeyPtr RegistryFile::createKey(std::string_view path) {
+    refreshIfChanged();
     throwIfUnreadable();
     const std::optional<std::string> utf8Path = normalizedPath(path, codePage_);
     if (!utf8Path) throw RegistryError::createKeyFailed(std::string(path));
     if (!findKey(*utf8Path)) {
-        keys_.push_back({std::string(kUserRoot), *utf8Path, {}});
-        dirty_ = true;
+        pending_.push_back({*utf8Path, std::nullopt, {}});
+        apply(pending_.back());
     }
     return std::make_unique<FileKey>(*utf8Path);
 }
@@ -476,14 +498,19 @@ void RegistryFile::setString(RegistryKey& key, std::string_view name, std::strin
     if (name.find_first_of(std::string_view("\0\r\n", 3)) != std::string_view::npos) {
         throw RegistryError::setDataFailed(std::string(name));
     }
-    const std::string& path = static_cast<FileKey&>(key).path;
-    Key* found = findKey(path);
+    pending_.push_back({static_cast<FileKey&>(key).path, std::string(name), std::string(text)});
+    apply(pending_.back());
+}
+
+void RegistryFile::apply(const Change& change) {
+    Key* found = findKey(change.path);
     if (!found) {
-        keys_.push_back({std::string(kUserRoot), path, {}});
+        keys_.push_back({std::string(kUserRoot), change.path, {}});
         found = &keys_.back();
     }
-    const std::string utf8Name = codePage_.toUtf8(name);
-    Value value{utf8Name, {RegType::Sz, std::string(text)}, encodeText(text, codePage_)};
+    if (!change.name) return;
+    const std::string utf8Name = codePage_.toUtf8(*change.name);
+    Value value{utf8Name, {RegType::Sz, change.text}, encodeText(change.text, codePage_)};
     auto old = std::find_if(found->values.begin(), found->values.end(),
                             [&](const Value& v) { return sameName(v.name, utf8Name); });
     if (old != found->values.end()) {
@@ -492,7 +519,6 @@ void RegistryFile::setString(RegistryKey& key, std::string_view name, std::strin
     } else {
         found->values.push_back(std::move(value));
     }
-    dirty_ = true;
 }
 
 void RegistryFile::closeKey(RegistryKeyPtr key) {
@@ -501,10 +527,12 @@ void RegistryFile::closeKey(RegistryKeyPtr key) {
 }
 
 void RegistryFile::flush() {
+    refreshIfChanged();
     throwIfUnreadable();
-    if (!dirty_) return;
+    if (pending_.empty()) return;
     writeAtomically(path_, serialize());
-    dirty_ = false;
+    stamp_ = currentStamp();
+    pending_.clear();
 }
 
 std::string RegistryFile::serialize() const {

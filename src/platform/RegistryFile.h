@@ -4,6 +4,7 @@
 #include "platform/Registry.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,9 @@ namespace mq {
 // raise a RegistryError naming the path and line, so it is never overwritten.
 //
 // Texts are ANSI bytes in the program and UTF-8 in the file. Values the program does not
-// change are written back exactly as they were read, keys of other roots included.
+// change are written back exactly as they were read, keys of other roots included. A file
+// changed by someone else is read again before a key is opened and before a save, so
+// their changes are seen and kept.
 class RegistryFile : public Registry {
 public:
     explicit RegistryFile(std::filesystem::path path,
@@ -47,8 +50,25 @@ private:
         std::vector<Value> values;
     };
 
+    // A change the program made, kept until it is on disk so that it can be made again on
+    // top of the file when someone else changed that file in the meantime.
+    struct Change {
+        std::string path;                 // UTF-8 key path
+        std::optional<std::string> name;  // ANSI value name; empty for a created key
+        std::string text;
+    };
+    struct Stamp {
+        bool exists = false;
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type modified{};
+        bool operator==(const Stamp&) const = default;
+    };
+
+    Stamp currentStamp() const;
     void load();
+    void refreshIfChanged();
     void parse(const std::string& text);
+    void apply(const Change& change);
     void throwIfUnreadable() const;
     Key* findKey(std::string_view utf8Path);
     bool keyExists(std::string_view utf8Path) const;
@@ -58,7 +78,8 @@ private:
     const AnsiCodePage& codePage_;
     std::string loadError_;  // non-empty when the file could not be parsed
     std::vector<Key> keys_;  // in file order
-    bool dirty_ = false;
+    Stamp stamp_;            // of the file as last read or written
+    std::vector<Change> pending_;
 };
 
 }  // namespace mq

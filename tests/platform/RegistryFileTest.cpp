@@ -245,6 +245,33 @@ TEST(RegistryFile, MissingFileIsEmptyAndSavingLeavesNoTemporaryFile) {
                 "0");
 }
 
+TEST(RegistryFile, ChangesMadeByOthersMeanwhileAreSeenAndKept) {
+    TempDir dir;
+    const auto file = dir.path() / "user.reg";
+    writeFile(file,
+              "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Identities]\n"
+              "\"Default User ID\"=\"{OLD}\"\n");
+    RegistryFile registry(file, page1252());
+    expectValue(registry, "Identities", "Default User ID", RegType::Sz, "{OLD}");
+    RegistryKeyPtr key = registry.createKey("Software\\Tarnwick Software\\Mailquarry\\View");
+    registry.setString(*key, "Toolbar", "0");
+
+    // Someone else edits the file while the program runs: a new default identity, and a
+    // text outside the ANSI page that the program cannot even represent.
+    writeFile(file,
+              "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Identities]\n"
+              "\"Default User ID\"=\"{NEW-ID}\"\n\"Wide\"=\"\xE4\xB8\xAD\"\n");
+    expectValue(registry, "Identities", "Default User ID", RegType::Sz, "{NEW-ID}");
+    registry.closeKey(std::move(key));
+
+    const std::string saved = readFile(file);
+    EXPECT_NE(saved.find("\"Wide\"=\"\xE4\xB8\xAD\""), std::string::npos) << saved;
+    RegistryFile reloaded(file, page1252());
+    expectValue(reloaded, "Identities", "Default User ID", RegType::Sz, "{NEW-ID}");
+    expectValue(reloaded, "Software\\Tarnwick Software\\Mailquarry\\View", "Toolbar", RegType::Sz,
+                "0");
+}
+
 TEST(RegistryFile, SavingThroughALinkKeepsTheLink) {
     TempDir dir;
     const auto target = dir.path() / "dotfiles.reg";

@@ -9,6 +9,7 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <cstdlib>
 #include <cstring>
 #endif
 
@@ -251,10 +252,24 @@ std::string fromStrftime(const std::string& format, char separator, char placeho
     return out;
 }
 
+// The locale the C library takes for dates when asked for `name` ("" for the user's).
+std::string timeLocaleName(const std::string& name) {
+    if (!name.empty()) return name;
+    for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value && *value) return value;
+    }
+    return "C";
+}
+
 LocaleSettings readSettings(const std::string& name) {
     LocaleSettings s;
+    // The C locale's two-digit years help nobody: it gets the fixed settings, as does a
+    // locale that is not installed.
+    const std::string timeLocale = timeLocaleName(name);
+    if (timeLocale == "C" || timeLocale == "POSIX" || timeLocale.starts_with("C.")) return s;
     const locale_t locale = newlocale(LC_ALL_MASK, name.c_str(), nullptr);
-    if (!locale) return s;  // the fixed settings
+    if (!locale) return s;
     {
         const LocaleTexts text(locale);
         const std::string dateFormat = nl_langinfo_l(D_FMT, locale);

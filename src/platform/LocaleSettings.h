@@ -28,7 +28,8 @@ struct LocaleSettings {
                                                "September", "October",  "November", "December"};
 
     // Read once from the user's C library locale (LC_ALL, LC_*, LANG, through nl_langinfo),
-    // or GetLocaleInfoA on Windows. The fixed settings above when the locale is unavailable.
+    // or GetLocaleInfoA on Windows. The fixed settings above for the C and POSIX locales and
+    // for a locale that is not installed.
     static const LocaleSettings& user();
 #ifndef _WIN32
     // The settings of a named C library locale ("de_DE.UTF-8"; "" for the user's).

@@ -92,22 +92,20 @@ TEST(LocaleCompare, IgnoresLetterCaseAndOrdersPrefixesFirst) {
     EXPECT_GT(localeCompareIgnoreCase("b", "a_"), 0);
 }
 
-TEST(LocaleSettings, ComeFromTheCLibraryLocaleInTheFormattersLetters) {
-    const LocaleSettings c = LocaleSettings::forLocale("C");
-    EXPECT_EQ(c.shortDateFormat, "mm/dd/yy");
-    EXPECT_EQ(c.longTimeFormat, "hh:nn:ss");
-    EXPECT_EQ(c.shortTimeFormat, "hh:nn");
-    EXPECT_EQ(c.dateSeparator, '/');
-    EXPECT_EQ(c.timeSeparator, ':');
-    EXPECT_EQ(c.decimalSeparator, '.');
-    EXPECT_EQ(c.thousandSeparator, "");
-    EXPECT_EQ(c.timeAMString, "AM");
-    EXPECT_EQ(c.longDayNames[0], "Sunday");
-    EXPECT_EQ(c.shortMonthNames[11], "Dec");
-
-    const LocaleSettings fixed = LocaleSettings::forLocale("xx_NOWHERE.UTF-8");
-    EXPECT_EQ(fixed.shortDateFormat, LocaleSettings().shortDateFormat);
-    EXPECT_EQ(fixed.longMonthNames, LocaleSettings().longMonthNames);
+TEST(LocaleSettings, TheCLocaleAndMissingLocalesGiveTheFixedSettings) {
+    const LocaleSettings fixed;
+    for (const char* name : {"C", "C.UTF-8", "POSIX", "xx_NOWHERE.UTF-8"}) {
+        const LocaleSettings s = LocaleSettings::forLocale(name);
+        EXPECT_EQ(s.shortDateFormat, "dd/mm/yyyy") << name;
+        EXPECT_EQ(s.longTimeFormat, "hh:nn:ss") << name;
+        EXPECT_EQ(s.dateSeparator, '/') << name;
+        EXPECT_EQ(s.timeSeparator, ':') << name;
+        EXPECT_EQ(s.decimalSeparator, '.') << name;
+        EXPECT_EQ(s.thousandSeparator, ",") << name;
+        EXPECT_EQ(s.timeAMString, "AM") << name;
+        EXPECT_EQ(s.longDayNames, fixed.longDayNames) << name;
+        EXPECT_EQ(s.shortMonthNames, fixed.shortMonthNames) << name;
+    }
 }
 
 TEST(LocaleSettings, SeparatorsOfAnInstalledLocaleBecomePlaceholders) {
@@ -119,7 +117,10 @@ TEST(LocaleSettings, SeparatorsOfAnInstalledLocaleBecomePlaceholders) {
     EXPECT_EQ(de.dateSeparator, '.');
     EXPECT_EQ(de.decimalSeparator, ',');
     EXPECT_EQ(de.thousandSeparator, ".");
+    EXPECT_EQ(de.longTimeFormat, "hh:nn:ss");
+    EXPECT_EQ(de.shortTimeFormat, "hh:nn");
     EXPECT_EQ(de.longMonthNames[11], "Dezember");
+    EXPECT_EQ(de.shortDayNames[0], "So");
 }
 
 }  // namespace

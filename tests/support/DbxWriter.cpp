@@ -304,14 +304,14 @@ void DbxWriter::generateTree() {
         }
         return c;
     };
-    int height = 1;
-    while (capacity(height) < n) {
-        ++height;
-    }
-
-    auto build = [&](auto& self, std::size_t first, std::size_t count, int h) -> DbxRef {
+    // Each subtree is as shallow as its own count allows, so that no node stays empty.
+    auto build = [&](auto& self, std::size_t first, std::size_t count) -> DbxRef {
         if (count == 0) {
             return DbxRef::none();
+        }
+        int h = 1;
+        while (capacity(h) < count) {
+            ++h;
         }
         const std::size_t index = treeNodes_.size();
         treeNodes_.emplace_back();
@@ -328,7 +328,7 @@ void DbxWriter::generateTree() {
             std::size_t next = first;
             for (std::size_t c = 0; c < children; ++c) {
                 const std::size_t size = spread / children + (c < spread % children ? 1 : 0);
-                const DbxRef child = self(self, next, size, h - 1);
+                const DbxRef child = self(self, next, size);
                 next += size;
                 if (c == 0) {
                     node.firstLink = child;
@@ -343,7 +343,7 @@ void DbxWriter::generateTree() {
         treeNodes_[index] = std::move(node);
         return DbxRef::node(index);
     };
-    build(build, 0, n, height);
+    build(build, 0, n);
 }
 
 std::uint32_t DbxWriter::resolve(const DbxRef& ref) const {

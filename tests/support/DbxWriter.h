@@ -18,8 +18,11 @@ class DbxSink;
 // header, message texts, records, index nodes. Without nodes of its own the writer builds a
 // tree whose walk visits the records in the order they were added.
 //
+//     DbxMessage m;
+//     m.subject = "Hi";
+//     m.text = "Subject: Hi\r\n\r\nHello\r\n";
 //     DbxWriter w;
-//     w.addMessage({.subject = "Hi", .from = "Ann", .text = "Subject: Hi\r\n\r\nHello\r\n"});
+//     w.addMessage(m);
 //     std::vector<std::byte> bytes = w.build();
 //
 // Damage comes from the overrides in the parts, from raw offsets (DbxRef::offset) and from

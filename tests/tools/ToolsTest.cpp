@@ -1,0 +1,251 @@
+#include "platform/RegistryFile.h"
+#include "store/StoreReader.h"
+#include "support/DbxWriter.h"
+#include "support/StoreBuilder.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+namespace mq {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NoStop : public MessageReadObserver {
+public:
+    bool cancelled() const override { return false; }
+    void blockRead() override {}
+};
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "mq-tools-XXXXXX").string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string quoted(const std::string& s) {
+    return "'" + s + "'";
+}
+
+// Runs a tool with a fixed locale (code page 1252) and no registry of the user's own.
+ToolRun run(const TempDir& dir, const std::string& args) {
+    const fs::path err = dir.path() / "stderr";
+    const std::string command =
+        "env LC_ALL=en_US.UTF-8 XDG_CONFIG_HOME=" + quoted((dir.path() / "config").string()) + " " +
+        args + " 2>" + quoted(err.string());
+    ToolRun result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return result;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        result.out.append(buffer, n);
+    }
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = slurp(err);
+    return result;
+}
+
+std::vector<nlohmann::json> jsonLines(const std::string& out) {
+    std::vector<nlohmann::json> lines;
+    std::size_t at = 0;
+    for (std::size_t end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) {
+        lines.push_back(nlohmann::json::parse(out.substr(at, end - at)));
+    }
+    return lines;
+}
+
+// The run command opens the program on this store; what it must hold is what the program
+// needs to show every feature.
+TEST(SampleStoreTool, WritesAReproducibleStoreThatTheReaderFinds) {
+    TempDir dir;
+    const std::string tool = quoted(MQ_SAMPLE_STORE_TOOL);
+    ASSERT_EQ(run(dir, tool + " " + quoted(dir.path().string())).status, 0);
+    const std::string inbox = slurp(dir.path() / "store" / "Inbox.dbx");
+    ASSERT_EQ(run(dir, tool + " " + quoted(dir.path().string())).status, 0);
+    EXPECT_EQ(slurp(dir.path() / "store" / "Inbox.dbx"), inbox);
+    EXPECT_TRUE(fs::exists(dir.path() / "store" / "Folders.dbx"));
+
+    RegistryFile registry(registryFileIn(dir.path() / "config"));
+    StoreReader reader(registry);
+    EXPECT_EQ(fs::path(reader.storeFilePath("folders.dbx")).parent_path(), dir.path() / "store");
+    FolderList folders;
+    reader.Read_OE_File("folders.dbx", &folders);
+    ASSERT_GE(folders.size(), 5u);
+
+    std::size_t messages = 0, emptyFolders = 0, nested = 0, replyTo = 0, eightBit = 0, replies = 0;
+    std::uint64_t first = UINT64_MAX, last = 0;
+    NoStop observer;
+    for (const auto& folder : folders) {
+        SCOPED_TRACE(folder.FileName);
+        nested += folder.Direct81 != 0;
+        MessageInfoList list;
+        reader.Read_OE_File(folder.FileName, &list);
+        emptyFolders += list.empty();
+        messages += list.size();
+        for (const auto& m : list) {
+            std::string text;
+            reader.Read_OE_Message(folder.FileName, m.MessagePosition, text, observer);
+            ASSERT_EQ(text.size(), m.MessageSize);
+            EXPECT_NE(text.find("\r\nSubject: " + m.Subject + "\r\n"), std::string::npos);
+            EXPECT_NE(text.find("\r\n\r\n"), std::string::npos);
+            replyTo += !m.ReplyTo.empty();
+            replies += m.Subject.starts_with("Re:") || m.Subject.starts_with("RE:");
+            eightBit += std::any_of(text.begin(), text.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+            first = std::min(first, m.ReceivedDate);
+            last = std::max(last, m.ReceivedDate);
+        }
+    }
+    EXPECT_GE(messages, 300u);
+    EXPECT_GE(emptyFolders, 1u);
+    EXPECT_GE(nested, 1u);
+    EXPECT_GE(replyTo, 10u);
+    EXPECT_GE(replies, 10u);
+    EXPECT_GE(eightBit, 10u);
+    EXPECT_GT(last - first, 3ull * 365 * 86400 * 10'000'000);  // more than three years
+}
+
+TEST(SampleStoreTool, RefusesAMissingArgument) {
+    TempDir dir;
+    const ToolRun r = run(dir, quoted(MQ_SAMPLE_STORE_TOOL));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.err.empty());
+}
+
+TEST(DumpTool, PrintsRecordsAndTextsAsTheReaderSeesThem) {
+    TempDir dir;
+    DbxWriter w;
+    const std::string text = "Subject: Caf\xE9\r\n\r\n" + std::string(1500, 'b') + "\r\n";
+    DbxMessage m;
+    m.number = 7;
+    m.sent = 126632025930000000;
+    m.subject = "Caf\xE9";
+    m.from = "Ann";
+    m.replyTo = "ann@example.com";
+    m.text = text;
+    w.addMessage(m);
+    w.addMessage(DbxMessage{});
+    const fs::path file = dir.path() / "Inbox.dbx";
+    w.write(file);
+    const std::string dump = quoted(MQ_DUMP_TOOL);
+
+    const ToolRun records = run(dir, dump + " records " + quoted(file.string()));
+    ASSERT_EQ(records.status, 0) << records.err;
+    const auto lines = jsonLines(records.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]["Subject"], "Caf\xC3\xA9");  // widened from 1252, as UTF-8
+    EXPECT_EQ(lines[0]["MessageNumber"], 7);
+    EXPECT_EQ(lines[0]["SentDate"], 126632025930000000ull);
+    EXPECT_EQ(lines[0]["ReplyTo"], "ann@example.com");
+    EXPECT_EQ(lines[0]["MessageSize"], text.size());
+    EXPECT_EQ(lines[0]["RecordOffset"], w.offsetOfRecord(0));
+    EXPECT_EQ(lines[1]["From"], "");
+    EXPECT_EQ(lines[1]["MessagePosition"], 0);
+
+    const std::string position = std::to_string(lines[0]["MessagePosition"].get<int>());
+    const ToolRun message = run(dir, dump + " text " + quoted(file.string()) + " " + position);
+    EXPECT_EQ(message.status, 0);
+    EXPECT_EQ(message.out, text);
+
+    // The same file read as the folder list gives no message records.
+    const ToolRun asFolders = run(dir, dump + " records " + quoted(file.string()) + " --folders");
+    EXPECT_EQ(asFolders.status, 0);
+    EXPECT_EQ(asFolders.out, "");
+
+    const ToolRun header = run(dir, dump + " header " + quoted(file.string()));
+    ASSERT_EQ(header.status, 0);
+    EXPECT_EQ(jsonLines(header.out).at(0)["ItemCount"], 2);
+}
+
+TEST(DumpTool, ListsTheStoreTheRegistryNames) {
+    TempDir dir;
+    StoreBuilder store;
+    store.addFolder("Inbox", "Inbox.dbx");
+    store.addFolder(
+        "Gr\xFC\xDF"
+        "e",
+        "Gruesse.dbx");
+    store.write(dir.path() / "store");
+    writeStoreRegistry(registryFileIn(dir.path() / "config"), (dir.path() / "store").string());
+
+    const ToolRun r = run(dir, quoted(MQ_DUMP_TOOL) + " store");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto json = jsonLines(r.out).at(0);
+    EXPECT_EQ(json["StoreFolder"], (dir.path() / "store").string());
+    ASSERT_EQ(json["Folders"].size(), 2u);
+    EXPECT_EQ(json["Folders"][1]["Name"],
+              "Gr\xC3\xBC\xC3\x9F"
+              "e");
+    EXPECT_EQ(json["Folders"][1]["FileName"], "Gruesse.dbx");
+}
+
+// Bad input ends with one line on standard error and status 1; damage is no crash.
+TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
+    TempDir dir;
+    DbxWriter w;
+    for (std::uint32_t i = 1; i <= 20; ++i) {
+        DbxMessage m;
+        m.number = i;
+        m.text = std::string(900, 'x');
+        w.addMessage(m);
+    }
+    w.setFanOut(2);
+    const auto bytes = w.build();
+    const fs::path file = dir.path() / "Folder.dbx";
+    const std::string dump = quoted(MQ_DUMP_TOOL);
+
+    for (const std::string& args : std::vector<std::string>{
+             "", "records", "bogus x", "text " + quoted(file.string()) + " 12x",
+             "text " + quoted(file.string()) + " 99999999999",
+             "records " + quoted(file.string()) + " --both",
+             "records " + quoted((dir.path() / "missing.dbx").string())}) {
+        SCOPED_TRACE(args);
+        const ToolRun r = run(dir, dump + " " + args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+
+    for (std::size_t cut : {std::size_t{0}, std::size_t{100}, bytes.size() / 2, bytes.size() - 5}) {
+        SCOPED_TRACE(cut);
+        std::ofstream(file, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(cut));
+        EXPECT_EQ(run(dir, dump + " records " + quoted(file.string())).status, 0);
+        EXPECT_EQ(run(dir, dump + " header " + quoted(file.string())).status, 0);
+        EXPECT_EQ(run(dir, dump + " text " + quoted(file.string()) + " 9404").status, 0);
+        EXPECT_NE(run(dir, dump + " node " + quoted(file.string()) + " 4294967295").status, -1);
+    }
+}
+
+}  // namespace
+}  // namespace mq

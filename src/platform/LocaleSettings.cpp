@@ -278,8 +278,12 @@ LocaleSettings readSettings(const std::string& name) {
         s.dateSeparator = separatorOf(dateFormat, '/');
         const std::string effectiveTime = timeFormat == "%r" ? ampmFormat : timeFormat;
         s.timeSeparator = separatorOf(effectiveTime, ':');
-        s.shortDateFormat = fromStrftime(dateFormat, s.dateSeparator, '/', ampmFormat);
-        s.longTimeFormat = fromStrftime(effectiveTime, s.timeSeparator, ':', ampmFormat);
+        // Literal text of the formats is in the locale's encoding, like its names.
+        const AnsiCodePage& page = AnsiCodePage::system();
+        s.shortDateFormat =
+            page.fromUtf8(text.toUtf8(fromStrftime(dateFormat, s.dateSeparator, '/', ampmFormat)));
+        s.longTimeFormat = page.fromUtf8(
+            text.toUtf8(fromStrftime(effectiveTime, s.timeSeparator, ':', ampmFormat)));
         // The short time is the long one without its seconds.
         s.shortTimeFormat = s.longTimeFormat;
         const std::size_t seconds = s.shortTimeFormat.find(":ss");

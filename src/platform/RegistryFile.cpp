@@ -292,7 +292,7 @@ RegistryFile::~RegistryFile() {
     // Changes are written when keys are closed; this only catches a key never closed.
     try {
         flush();
-    } catch (const RegistryError&) {
+    } catch (...) {  // a destructor must not throw; closeKey reports write errors
     }
 }
 

@@ -14,7 +14,6 @@ constexpr const char* identityId = "{3F2B8A40-6C1D-4E5F-9A7B-1C2D3E4F5A6B}";
 
 std::uint32_t StoreBuilder::addFolder(std::string name, std::string fileName,
                                       std::vector<DbxMessage> messages, std::uint32_t parentId) {
-    // Ids start above the ones the mail client keeps for its own root entries.
     const auto id = static_cast<std::uint32_t>(folders_.size() + 1);
     folders_.push_back({{id, parentId, std::move(name), std::move(fileName)}, std::move(messages)});
     return id;

@@ -434,6 +434,9 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // The folder pane gets its final width only once the layout has run, after the
+    // window's own resize; following the pane keeps the hint panel aligned in every case.
+    if (watched == ui->Panel3 && event->type() == QEvent::Resize) FormResize();
     // The hint follows the mouse: entering a control shows its hint, leaving it shows the
     // hint of the control around it (Qt sends the leave before the next enter).
     if (watched->isWidgetType() &&

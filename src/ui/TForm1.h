@@ -1,13 +1,17 @@
 #pragma once
 
+#include "extract/FoundAddresses.h"
+#include "extract/TEmailChk.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/LocaleSettings.h"
 #include "platform/Registry.h"
 #include "save/FileList.h"
 #include "save/FileNameItems.h"
+#include "save/SelectedMessages.h"
 #include "save/TPref.h"
 #include "store/StoreReader.h"
 #include "store/TMessHead.h"
+#include "ui/ProgressSubject.h"
 #include "ui/UserDialogs.h"
 
 #include <QMainWindow>
@@ -31,7 +35,7 @@ class VST1Model;
 
 // The main window: the folder list, the message list of the chosen folder, the speed bar,
 // the status bar and the menus.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public ProgressSubject {
     Q_OBJECT
 
 public:
@@ -71,6 +75,12 @@ public:
     void Contents1Click();
     void Identities1Click();
 
+    // The long operations the progress dialog runs, and their error box.
+    void SaveMessagesToFiles() override;
+    void SaveMessagesToSingleFile(const std::string& path) override;
+    void ExtractBodyAddresses() override;
+    void showError(const std::string& text) override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -89,6 +99,13 @@ private:
     void setRowCount(int rows);
     QString widen(const std::string& text) const;
     std::string programFolder() const;
+    // The selected rows from the top down, with the store they are read from.
+    SelectedMessages selectedMessages();
+    // Shows the progress dialog that runs PendingOperation.
+    void runProgressDialog(const QString& caption);
+    void showHelp(const QString& topic);
+    // Shows the results dialog with `found` and the caption " N" + `captionSuffix`.
+    void showFoundAddresses(const mq::FoundAddresses& found, const char* captionSuffix);
 
     std::unique_ptr<Ui::TForm1> ui;
     VST1Model* model_ = nullptr;
@@ -106,6 +123,7 @@ private:
     TPref Pref1;
     mq::FileNameItems FileNameItems;
     QString HelpFile;
+    QString SaveDialog1Path;  // the single-file save starts where it was last time
 
     mq::FolderList FolderList;
     mq::MessageInfoList MessageInfoList;
@@ -113,6 +131,12 @@ private:
     std::string CurrentFile;
     bool SortAscending = false;
     std::unique_ptr<mq::FileList> FileList;
+
+    TEmailChk EmailChk1;
+    // The combined mode: true only while the combined extraction command runs.
+    bool IncludeReplyTo = false;
+    // Exists only while a body extraction command runs.
+    std::unique_ptr<mq::FoundAddresses> FoundAddresses;
 };
 
 }  // namespace mq

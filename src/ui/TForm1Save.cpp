@@ -1,9 +1,65 @@
 #include "ui/TForm1.h"
 
+#include "save/SaveToFiles.h"
+#include "save/SaveToSingleFile.h"
+#include "save/TForm2.h"
+#include "ui/TForm3.h"
+
+#include <QApplication>
+
 namespace mq {
 
-void TForm1::SaveSelectedtoIndividualFiles1Click() {}
+void TForm1::SaveSelectedtoIndividualFiles1Click() {
+    TForm2 preferences(
+        dialogs_, codePage_, [this](const QString& topic) { showHelp(topic); }, this);
+    preferences.fill(Pref1, FileNameItems);
+    if (preferences.exec() != QDialog::Accepted) return;
+    preferences.readBack(Pref1, FileNameItems);
 
-void TForm1::SaveSelectedToaSingleFile1Click() {}
+    progress_.ProgressTotal = static_cast<std::int32_t>(selectedRows().size());
+    progress_.ProgressPrefix = "Saving Message: ";
+    progress_.PendingOperation = 1;
+    runProgressDialog(QStringLiteral("Saving to individual files"));
+}
+
+void TForm1::SaveSelectedToaSingleFile1Click() {
+    const QString path = dialogs_.getSaveFileName(this, QStringLiteral("Text File (*.txt)"),
+                                                  QStringLiteral("txt"), SaveDialog1Path);
+    if (path.isEmpty()) return;
+    SaveDialog1Path = path;
+
+    progress_.PendingOperation = 2;
+    progress_.ProgressItem = codePage_.fromUtf16(std::u16string_view(
+        reinterpret_cast<const char16_t*>(path.utf16()), static_cast<std::size_t>(path.size())));
+    progress_.ProgressPrefix = "Adding Message: ";
+    progress_.ProgressTotal = static_cast<std::int32_t>(selectedRows().size());
+    runProgressDialog(QStringLiteral("Saving to a single text file"));
+}
+
+void TForm1::SaveMessagesToFiles() {
+    mq::SaveMessagesToFiles(*this, selectedMessages(), Pref1, FileNameItems, *FileList, locale_);
+}
+
+void TForm1::SaveMessagesToSingleFile(const std::string& path) {
+    mq::SaveMessagesToSingleFile(*this, selectedMessages(), path);
+}
+
+void TForm1::showError(const std::string& text) {
+    dialogs_.showError(widen(text));
+}
+
+SelectedMessages TForm1::selectedMessages() {
+    SelectedMessages messages{store_, CurrentFile, MessageInfoList, {}};
+    for (const int row : selectedRows())
+        if (row >= 0 && static_cast<std::size_t>(row) < MessageList.size())
+            messages.rows.push_back(&MessageList[static_cast<std::size_t>(row)]);
+    return messages;
+}
+
+void TForm1::runProgressDialog(const QString& caption) {
+    TForm3 dialog(*this, this);
+    dialog.setWindowTitle(caption);
+    dialog.exec();
+}
 
 }  // namespace mq

@@ -1,0 +1,20 @@
+#include "ui/TForm6.h"
+
+#include "ui_TForm6.h"
+
+#include <QStyle>
+
+namespace mq {
+
+TForm6::TForm6(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm6>()) {
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setFixedSize(size());
+    ui->Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TForm6::~TForm6() = default;
+
+}  // namespace mq

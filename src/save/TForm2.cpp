@@ -104,14 +104,22 @@ void TForm2::Edit1Exit() {
         dialogs_.showMessage(QStringLiteral("Error"), QStringLiteral("Error in Default Filename"),
                              QMessageBox::Critical);
         ui->Edit1->setText(widen(storedDefaultFilename_));
-        ui->Edit1->setFocus();
+        returnToEdit1();
     } else if (name != entered) {
         dialogs_.showMessage(QStringLiteral("Information"),
                              QStringLiteral("Default Filename Corrected"),
                              QMessageBox::Information);
         ui->Edit1->setText(widen(name));
-        ui->Edit1->setFocus();
+        returnToEdit1();
     }
+}
+
+// Once the focus change that left the field is complete; changing the focus again while
+// it is being handed over would leave two controls believing they have it.
+void TForm2::returnToEdit1() {
+    QMetaObject::invokeMethod(
+        ui->Edit1, [edit = ui->Edit1] { edit->setFocus(Qt::OtherFocusReason); },
+        Qt::QueuedConnection);
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event) {

@@ -48,6 +48,7 @@ protected:
 
 private:
     void moveSelected(int by);
+    void returnToEdit1();
     QString widen(const std::string& text) const;
     std::string narrow(const QString& text) const;
 

@@ -1,0 +1,335 @@
+#include "ModalAnswers.h"
+#include "WindowFixture.h"
+
+#include "save/TForm2.h"
+#include "support/MailDate.h"
+#include "ui/TForm3.h"
+#include "ui/TSubjectObserver.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <csignal>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+
+namespace mq {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString DbxError = QStringLiteral(
+    "DBX File Inbox.dbx cannot be accessed, make sure that Outlook Express is not running");
+
+// A text of `size` bytes (at least its header), ending in CR LF.
+std::string textOf(const std::string& subject, std::size_t size) {
+    std::string text = "Subject: " + subject + "\r\n\r\n";
+    if (text.size() + 2 < size) text.resize(size - 2, char('a' + subject.size() % 26));
+    return text + "\r\n";
+}
+
+DbxMessage message(const std::string& subject, std::string text, std::uint64_t received) {
+    DbxMessage m;
+    m.from = "Anne";
+    m.subject = subject;
+    m.text = std::move(text);
+    m.received = received;
+    return m;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+QStringList namesIn(const fs::path& folder) {
+    QStringList names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names << QString::fromStdString(entry.path().filename().string());
+    names.sort();
+    return names;
+}
+
+// Holds the file locked as the running mail client does.
+class MailClientLock {
+public:
+    explicit MailClientLock(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY)) {
+        if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) != 0) qFatal("cannot lock the store file");
+    }
+    ~MailClientLock() { ::close(fd_); }
+
+private:
+    int fd_;
+};
+
+void setZone(const char* zone) {
+    qputenv("TZ", zone);
+    ::tzset();
+}
+
+}  // namespace
+
+class SaveWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WindowFixture> fixture;
+    fs::path outDir;
+    // The progress dialog's remaining-count texts, as the user saw them change.
+    QStringList remainingShown;
+    TSubjectObserver watcher;
+    std::function<void(TForm3*)> duringRun;
+
+    // A store with one folder "Inbox" of these messages; the window shows it, all selected.
+    TForm1& openInbox(const std::vector<DbxMessage>& messages) {
+        StoreBuilder store;
+        store.addFolder("Inbox", "Inbox.dbx", messages);
+        fixture->writeStore(store);
+        TForm1& form = fixture->start();
+        fixture->clickFolder(QStringLiteral("Inbox"));
+        form.SelectAll1Click();
+        return form;
+    }
+
+    // Watches the progress dialog from its first update on, after its own observer.
+    void watchProgress(TForm1& form) {
+        remainingShown.clear();
+        watcher.Active = true;
+        watcher.OnUpdate = [this](TSubjectObserver*) {
+            auto* dialog = qobject_cast<TForm3*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            const QString shown = dialog->findChild<QLabel*>("Label2")->text();
+            if (remainingShown.isEmpty() || remainingShown.back() != shown) remainingShown << shown;
+            if (duringRun) duringRun(dialog);
+        };
+        whenModal<TForm3>([&form, this](TForm3*) { form.AttachObserver(&watcher); });
+    }
+
+    // File > Save to Individual Files..., confirmed with Save after `adjust` has run on the
+    // Save Preferences dialog.
+    void saveToFiles(TForm1& form, const std::function<void(TForm2*)>& adjust = {}) {
+        whenModal<TForm2>([this, adjust](TForm2* dialog) {
+            fixture->dialogs.folderAnswers << QString::fromStdString(outDir.string());
+            dialog->findChild<QPushButton*>("Button1")->click();  // Browse...
+            if (adjust) adjust(dialog);
+            dialog->findChild<QPushButton*>("Button4")->click();  // Save
+        });
+        watchProgress(form);
+        form.findChild<QAction*>("SaveSelectedtoIndividualFiles1")->trigger();
+        form.DetachObserver(&watcher);
+    }
+
+    void saveToSingleFile(TForm1& form, const fs::path& path) {
+        fixture->dialogs.saveAnswers << QString::fromStdString(path.string());
+        watchProgress(form);
+        form.findChild<QAction*>("SaveSelectedToaSingleFile1")->trigger();
+        form.DetachObserver(&watcher);
+    }
+
+    QStringList errorTexts() const {
+        QStringList texts;
+        for (const auto& m : fixture->dialogs.messages) texts << m.text;
+        return texts;
+    }
+
+private slots:
+    void init() {
+        fixture = std::make_unique<WindowFixture>();
+        duringRun = nullptr;
+        outDir = fs::path(QDir::tempPath().toStdString()) /
+                 ("mq-saved-" + std::to_string(::getpid()) + "-" + QTest::currentTestFunction());
+        fs::remove_all(outDir);
+        fs::create_directories(outDir);
+    }
+    void cleanup() {
+        fixture.reset();
+        fs::remove_all(outDir);
+        setZone("UTC");
+    }
+
+    void savesEachMessageExactlyUnderItsNameInDisplayOrder() {
+        // Load order differs from display order, which is by date received.
+        const std::string a = textOf("A", 1400), b1 = "Subject: B\nlone line ends",
+                          b2 = textOf("B", 700);
+        TForm1& form = openInbox({message("B", b2, filetimeOf(2005, 1, 1)),
+                                  message("A", a, filetimeOf(2003, 1, 1)),
+                                  message("B", b1, filetimeOf(2004, 1, 1))});
+
+        saveToFiles(form);
+
+        QVERIFY(fixture->dialogs.messages.empty());
+        QCOMPARE(namesIn(outDir), (QStringList{"[A].eml", "[B](2).eml", "[B].eml"}));
+        QCOMPARE(readFile(outDir / "[A].eml"), a);
+        QCOMPARE(readFile(outDir / "[B].eml"), b1 + "\r\n");  // earlier of the two B
+        QCOMPARE(readFile(outDir / "[B](2).eml"), b2);
+        QCOMPARE(remainingShown, (QStringList{"Item(s) Remaining...3", "Item(s) Remaining...2",
+                                              "Item(s) Remaining...1", "Item(s) Remaining...0"}));
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void cancelDuringTheThirdOfFiveKeepsTwo() {
+        std::vector<DbxMessage> messages;
+        for (int i = 1; i <= 5; ++i)
+            messages.push_back(
+                message("m" + std::to_string(i), textOf("m", 1500), filetimeOf(2000 + i, 1, 1)));
+        TForm1& form = openInbox(messages);
+        duringRun = [](TForm3* dialog) {
+            if (dialog->findChild<QLabel*>("LongLabel1")->text() == "Saving Message: [m3].eml")
+                QTest::mouseClick(dialog->findChild<QPushButton*>("Button1"), Qt::LeftButton);
+        };
+
+        saveToFiles(form);
+
+        QCOMPARE(namesIn(outDir), (QStringList{"[m1].eml", "[m2].eml"}));
+        QVERIFY(fixture->dialogs.messages.empty());
+
+        // The same stop during a single-file save still writes the first two.
+        duringRun = [](TForm3* dialog) {
+            if (dialog->findChild<QLabel*>("LongLabel1")->text() == "Adding Message: m3")
+                QTest::mouseClick(dialog->findChild<QPushButton*>("Button1"), Qt::LeftButton);
+        };
+        saveToSingleFile(form, outDir / "all.txt");
+        QCOMPARE(readFile(outDir / "all.txt"),
+                 " \r\n" + textOf("m", 1500) + " \r\n" + textOf("m", 1500) + " \r\n");
+    }
+
+    void aCloseRequestDuringTheRunChangesNothing() {
+        TForm1& form = openInbox({message("a", textOf("a", 1200), filetimeOf(2001, 1, 1)),
+                                  message("b", textOf("b", 1200), filetimeOf(2002, 1, 1))});
+        int closeRequests = 0;
+        duringRun = [&closeRequests](TForm3* dialog) {
+            ++closeRequests;
+            dialog->close();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            QVERIFY(dialog->isVisible());
+        };
+
+        saveToFiles(form);
+
+        QVERIFY(closeRequests > 2);
+        QCOMPARE(namesIn(outDir), (QStringList{"[a].eml", "[b].eml"}));
+    }
+
+    void aLockedStoreGivesOneBoxAndNoFile() {
+        TForm1& form = openInbox({message("a", "a\r\n", filetimeOf(2001, 1, 1)),
+                                  message("b", "b\r\n", filetimeOf(2002, 1, 1)),
+                                  message("c", "c\r\n", filetimeOf(2003, 1, 1))});
+        MailClientLock mailClient(fixture->storeDir() / "Inbox.dbx");
+
+        saveToFiles(form);
+        QCOMPARE(errorTexts(), QStringList{DbxError});
+        QVERIFY(namesIn(outDir).isEmpty());
+
+        // The single file is still written, holding its first line only.
+        fixture->dialogs.messages.clear();
+        saveToSingleFile(form, outDir / "all.txt");
+        QCOMPARE(errorTexts(), QStringList{DbxError});
+        QCOMPARE(readFile(outDir / "all.txt"), std::string(" \r\n"));
+    }
+
+    void aMissingFolderGivesOneBoxPerMessage() {
+        TForm1& form = openInbox({message("a", "a\r\n", filetimeOf(2001, 1, 1)),
+                                  message("b", "b\r\n", filetimeOf(2002, 1, 1)),
+                                  message("c", "c\r\n", filetimeOf(2003, 1, 1))});
+        const fs::path chosen = outDir;
+        outDir = outDir / "gone";  // the folder the browser returns does not exist
+
+        saveToFiles(form);
+
+        const QString folder = QString::fromStdString(outDir.string());
+        QCOMPARE(errorTexts(), (QStringList{"Error during file save to: " + folder + "/[a].eml",
+                                            "Error during file save to: " + folder + "/[b].eml",
+                                            "Error during file save to: " + folder + "/[c].eml"}));
+        QVERIFY(!fs::exists(outDir));
+        QVERIFY(!remainingShown.isEmpty());
+        QCOMPARE(remainingShown.back(), QStringLiteral("Item(s) Remaining...0"));
+        outDir = chosen;
+    }
+
+    void fileTimesAreTheMessageTimeInEitherZone() {
+        // 09:00 UTC: 10:00 local one hour ahead in standard time, 11:00 with daylight time.
+        const std::uint64_t received = filetimeOf(2026, 3, 14, 9, 0, 0);
+        const std::time_t expected = std::time_t((received - 116444736000000000ull) / 10000000);
+        const char* zones[] = {"XST-1", "XST-1XDT-2,0/0,J365/25"};
+        for (const char* zone : zones) {
+            setZone(zone);
+            fs::remove_all(outDir);
+            fs::create_directories(outDir);
+            TForm1& form = openInbox({message("dated", "x\r\n", received)});
+            saveToFiles(form, [](TForm2* dialog) {
+                dialog->findChild<QCheckBox*>("CheckBox2")->setChecked(true);
+            });
+            struct stat info {};
+            QCOMPARE(::stat((outDir / "[dated].eml").c_str(), &info), 0);
+            QCOMPARE(info.st_mtime, expected);
+            QCOMPARE(info.st_atime, expected);
+            fixture->destroyWindow();
+        }
+
+        // Without the option the file keeps the time of its writing.
+        setZone("XST-1");
+        fs::remove_all(outDir);
+        fs::create_directories(outDir);
+        TForm1& form = openInbox({message("dated", "x\r\n", received)});
+        saveToFiles(form);
+        struct stat info {};
+        QCOMPARE(::stat((outDir / "[dated].eml").c_str(), &info), 0);
+        QVERIFY(std::abs(info.st_mtime - std::time(nullptr)) < 60);
+    }
+
+    void theSingleFileHoldsTheMessagesBetweenBlankLines() {
+        const std::string a = textOf("A", 1100), b = "Subject: B\r\n\r\nno line end";
+        TForm1& form = openInbox(
+            {message("Re: B", b, filetimeOf(2004, 1, 1)), message("A", a, filetimeOf(2003, 1, 1))});
+
+        saveToSingleFile(form, outDir / "all.txt");
+
+        QVERIFY(fixture->dialogs.messages.empty());
+        QCOMPARE(readFile(outDir / "all.txt"), " \r\n" + a + " \r\n" + b + "\r\n \r\n");
+        QVERIFY(!remainingShown.isEmpty());
+        QCOMPARE(remainingShown.back(), QStringLiteral("Item(s) Remaining...0"));
+        // The dialog starts where the last save went, with its filter and default extension.
+        saveToSingleFile(form, outDir / "again.txt");
+        const QStringList second = fixture->dialogs.saveRequests.back();
+        QCOMPARE(second, (QStringList{"Text File (*.txt)", "txt",
+                                      QString::fromStdString((outDir / "all.txt").string())}));
+    }
+
+    void aFailedSingleFileWriteKeepsTheChosenFile() {
+        TForm1& form = openInbox({message("a", textOf("a", 5000), filetimeOf(2001, 1, 1))});
+        const fs::path chosen = outDir / "keep.txt";
+        std::ofstream(chosen, std::ios::binary) << "the user's file";
+
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        const rlim_t previous = limit.rlim_cur;
+        limit.rlim_cur = 1000;  // the disk fills up after 1000 bytes
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        saveToSingleFile(form, chosen);
+        limit.rlim_cur = previous;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, handler);
+
+        QCOMPARE(errorTexts(), QStringList{"Error during file save to: " +
+                                           QString::fromStdString(chosen.string())});
+        QCOMPARE(readFile(chosen), std::string("the user's file"));
+        QCOMPARE(namesIn(outDir), QStringList{"keep.txt"});
+    }
+};
+
+}  // namespace mq
+
+QTEST_MAIN(mq::SaveWindowTest)
+#include "SaveWindowTest.moc"

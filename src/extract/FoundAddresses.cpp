@@ -7,6 +7,7 @@
 namespace mq {
 
 bool FoundAddresses::add(const std::string& address) {
+    if (!met_.insert(address).second) return false;
     const auto place = std::lower_bound(items_.begin(), items_.end(), address,
                                         [](const std::string& entry, const std::string& value) {
                                             return localeCompareIgnoreCase(entry, value) < 0;

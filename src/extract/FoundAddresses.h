@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace mq {
@@ -15,10 +16,16 @@ public:
     const std::vector<std::string>& items() const { return items_; }
     std::size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
-    void clear() { items_.clear(); }
+    void clear() {
+        items_.clear();
+        met_.clear();
+    }
 
 private:
     std::vector<std::string> items_;
+    // Every text offered so far, byte for byte: each one is equal to an entry, so meeting it
+    // again needs no locale comparison. Addresses repeat a lot across a mailbox.
+    std::unordered_set<std::string> met_;
 };
 
 }  // namespace mq

@@ -4,9 +4,11 @@
 #include "platform/LocaleCompare.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <set>
 #include <system_error>
+#include <unordered_map>
 
 #ifdef __linux__
 #include <sys/inotify.h>
@@ -52,6 +54,18 @@ bool list(const std::string& folderUtf8, NameSet& into) {
 
 struct FileList::State {
     NameSet names;
+    // Counted up whenever a name may have left the list; hints from before are void.
+    std::uint64_t removals = 0;
+    struct Hint {
+        int counter;
+        std::uint64_t removals;
+    };
+    std::unordered_map<std::string, Hint> hints;
+
+    void replaceNames(NameSet fresh) {
+        names = std::move(fresh);
+        ++removals;
+    }
 
     void addIfAbsent(const std::string& name) {
         auto [first, last] = names.equal_range(name);
@@ -66,6 +80,7 @@ struct FileList::State {
         for (auto it = first; it != last; ++it) {
             if (*it == name) {
                 names.erase(it);
+                ++removals;
                 return;
             }
         }
@@ -150,7 +165,7 @@ struct FileList::State {
             stopWatching();
             return false;
         }
-        names = std::move(fresh);
+        replaceNames(std::move(fresh));
         if (!watchedFolder.empty() && !applyChanges()) stopWatching();
         return true;
     }
@@ -158,7 +173,7 @@ struct FileList::State {
     bool refresh(const std::string& folderAnsi) {
         NameSet fresh;
         if (!list(AnsiCodePage::system().toUtf8(folderAnsi), fresh)) return false;
-        names = std::move(fresh);
+        replaceNames(std::move(fresh));
         return true;
     }
 #endif
@@ -168,7 +183,7 @@ FileList::FileList() : state_(std::make_unique<State>()) {}
 FileList::~FileList() = default;
 
 void FileList::clear() {
-    state_->names.clear();
+    state_->replaceNames({});
 #ifdef __linux__
     state_->stopWatching();
 #endif
@@ -188,6 +203,16 @@ std::size_t FileList::size() const {
 
 bool FileList::refreshFrom(const std::string& folder) {
     return state_->refresh(folder);
+}
+
+int FileList::firstUntriedCounter(const std::string& name) const {
+    const auto hint = state_->hints.find(name);
+    if (hint == state_->hints.end() || hint->second.removals != state_->removals) return 2;
+    return hint->second.counter;
+}
+
+void FileList::rememberTaken(const std::string& name, int lastTakenCounter) {
+    state_->hints[name] = State::Hint{lastTakenCounter + 1, state_->removals};
 }
 
 }  // namespace mq

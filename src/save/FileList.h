@@ -31,6 +31,12 @@ public:
     // cannot be listed.
     bool refreshFrom(const std::string& folder);
 
+    // Numbering a name that is taken many times over would try every variant from "(2)"
+    // on each time. The list remembers the first variant not yet known to be taken; that
+    // stays true until a name leaves the list.
+    int firstUntriedCounter(const std::string& name) const;
+    void rememberTaken(const std::string& name, int lastTakenCounter);
+
 private:
     struct State;
     std::unique_ptr<State> state_;

@@ -142,9 +142,15 @@ std::string MakeUniqueFileName(const std::string& n, const std::string& director
     // A folder that cannot be listed leaves the list as it was.
     AddFiles(directory, fileList);
     std::string candidate = fitted(n);
-    for (int counter = 2; fileList.contains(candidate); ++counter) {
+    if (!fileList.contains(candidate)) return candidate;
+    // Every variant below the hint was taken when last tried, and nothing has left the
+    // list since, so the first free one is not below it.
+    int counter = fileList.firstUntriedCounter(n);
+    for (;; ++counter) {
         candidate = plainFileName(numberedVariant(n, counter));
+        if (!fileList.contains(candidate)) break;
     }
+    fileList.rememberTaken(n, counter - 1);
     return candidate;
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 #include <string>
 
 namespace mq {
@@ -91,6 +92,15 @@ TEST(TPref, RoundTripStoresSeventeenTexts) {
         }
     }
     EXPECT_EQ(count, 17);
+    // Nothing else is written: exactly seventeen value lines, all plain texts.
+    std::istringstream file(test::readFile(dir.path() / "user.reg"));
+    int valueLines = 0;
+    for (std::string line; std::getline(file, line);) {
+        if (line.empty() || line.front() != '"') continue;
+        ++valueLines;
+        EXPECT_NE(line.find("\"=\""), std::string::npos) << line;
+    }
+    EXPECT_EQ(valueLines, 17);
     RegistryKeyPtr viewKey = registry.openKey(Key + "\\View");
     EXPECT_EQ(registry.queryValue(*viewKey, "Toolbar")->data, "0");
     EXPECT_EQ(registry.queryValue(*viewKey, "Column4")->data, "-7");

@@ -169,12 +169,6 @@ private slots:
         QCOMPARE(f.statusCounts(), QString("Displayed: 3   Selected: 3"));
         QCOMPARE(enabledCommandSurfaces(form), 15);
         QVERIFY(!QApplication::overrideCursor());
-
-        // Until they are built, the commands show nothing.
-        form.findChild<QAction*>("SaveSelectedtoIndividualFiles1")->trigger();
-        QTest::mouseClick(form.findChild<QToolButton*>("ExtractReplyToEmailAddresses3"),
-                          Qt::LeftButton);
-        QVERIFY(f.dialogs.messages.empty());
     }
 
     void headerClicksSortWithAlternatingDirection() {
@@ -408,9 +402,12 @@ private slots:
         auto* splitter = form.findChild<QSplitter*>("Splitter1");
         QSplitterHandle* handle = splitter->handle(1);
         const QPoint grip(handle->width() / 2, handle->height() / 2);
+        auto* folderPane = form.findChild<QWidget*>("Panel3");
         QTest::mousePress(handle, Qt::LeftButton, {}, grip);
-        QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(80, 0));
-        QCOMPARE(form.findChild<QWidget*>("Panel3")->width(), 250);
+        for (int step = 0; step < 5 && folderPane->width() != 250; ++step)
+            QTest::mouseMove(handle, grip + QPoint(250 - folderPane->width(), 0));
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, grip);
+        QCOMPARE(folderPane->width(), 250);
         QCOMPARE(hintPanel->width(), 252);
         form.resize(form.width() + 50, form.height());
         QCOMPARE(hintPanel->width(), 252);

@@ -124,9 +124,10 @@ std::optional<std::string> readValue(Registry& registry, const std::string& path
 }  // namespace
 
 void TPref::LoadFromRegistry(Registry& registry) {
-    RegistryKeyPtr root = registry.createKey(Inipath);
+    RegistryKeyPtr root;
     std::size_t next = 0;
     try {
+        root = registry.createKey(Inipath);
         for (; next < StoredValues.size(); ++next) {
             const StoredValue& stored = StoredValues[next];
             assign(*this, stored, readValue(registry, subkeyPath(*this, stored), stored.name));
@@ -135,7 +136,7 @@ void TPref::LoadFromRegistry(Registry& registry) {
         // What was not read yet gets its default rather than zero, which would hide every
         // column and leave the file names without extension.
         for (; next < StoredValues.size(); ++next) assign(*this, StoredValues[next], std::nullopt);
-        registry.closeKey(std::move(root));
+        if (root) registry.closeKey(std::move(root));
         throw;
     }
     registry.closeKey(std::move(root));

@@ -168,6 +168,15 @@ TEST(TPref, ANumberValueStopsTheLoadAndLeavesTheRestAtDefaults) {
     EXPECT_EQ(pref.ColumnPositions, "01234");
 }
 
+TEST(TPref, AnUnreadableRegistryFileStillLeavesDefaults) {
+    TempDir dir;
+    writeFile(dir.path() / "user.reg", "this is not a registry file\r\n");
+    RegistryFile registry(dir.path() / "user.reg");
+    TPref pref;
+    EXPECT_THROW(pref.LoadFromRegistry(registry), RegistryError);
+    expectDefaults(pref);
+}
+
 // Fails creating one subkey or writing one value, and records what was written.
 class FailingRegistry : public RegistryFile {
 public:

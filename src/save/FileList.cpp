@@ -141,11 +141,13 @@ struct FileList::State {
             for (ssize_t offset = 0; offset < length;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
                 offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-                if (event->mask &
-                    (IN_Q_OVERFLOW | IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) {
+                if (event->mask & IN_Q_OVERFLOW) return false;
+                // Late events of a folder watched before belong to nobody now.
+                if (event->wd != watch) continue;
+                if (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) {
                     return false;
                 }
-                if (event->wd != watch || event->len == 0 || (event->mask & IN_ISDIR)) continue;
+                if (event->len == 0 || (event->mask & IN_ISDIR)) continue;
                 const std::string name = toAnsi(event->name);
                 if (event->mask & (IN_CREATE | IN_MOVED_TO)) addIfAbsent(name);
                 if (event->mask & (IN_DELETE | IN_MOVED_FROM)) removeExact(name);

@@ -7,9 +7,6 @@ namespace mq {
 namespace {
 
 void offerToken(std::string_view token, const TEmailChk& checker, FoundAddresses& found) {
-    // Most tokens are plain words: without an "@" the validator rejects them anyway, so
-    // they are not worth a copy.
-    if (token.find('@') == std::string_view::npos) return;
     const std::string candidate = TEmailChk::TrimDots(token);
     std::int32_t errorCode = 0;
     std::int32_t errorPos = 0;
@@ -19,14 +16,21 @@ void offerToken(std::string_view token, const TEmailChk& checker, FoundAddresses
 }  // namespace
 
 void FindAddresses(std::string_view text, const TEmailChk& checker, FoundAddresses& found) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!isEmailChar(static_cast<unsigned char>(text[i]))) {
-            if (i > start) offerToken(text.substr(start, i - start), checker, found);
-            start = i + 1;
-        }
+    // Only a token holding an "@" can pass the validator, so the scan jumps from one "@" to
+    // the next and widens each to its whole token: the same tokens in the same order as a
+    // walk over every character, at the speed of the search for "@".
+    const auto inToken = [&text](std::size_t i) {
+        return isEmailChar(static_cast<unsigned char>(text[i]));
+    };
+    std::size_t done = 0;  // everything before this index belongs to tokens already offered
+    for (std::size_t at = text.find('@'); at != std::string_view::npos; at = text.find('@', done)) {
+        std::size_t start = at;
+        while (start > done && inToken(start - 1)) --start;
+        std::size_t end = at + 1;
+        while (end < text.size() && inToken(end)) ++end;
+        offerToken(text.substr(start, end - start), checker, found);
+        done = end;
     }
-    if (start < text.size()) offerToken(text.substr(start), checker, found);
 }
 
 std::string_view GetMessageBody(std::string_view text) {

@@ -126,7 +126,13 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The child widgets outlive the members: nothing they send while they are torn down may
+    // reach this window's handlers.
+    qApp->removeEventFilter(this);
+    for (QObject* child : findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, this, nullptr);
+}
 
 void TForm1::applyIcons() {
     ui->SaveSelectedtoIndividualFiles3->setIcon(saveIndividualFilesIcon());

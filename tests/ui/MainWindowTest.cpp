@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 
+#include "platform/RegistryError.h"
 #include "ui/ImageList1.h"
 #include "ui/VST1Model.h"
 
@@ -369,6 +370,26 @@ private slots:
         QCOMPARE(f.list()->model()->rowCount(), 3);
     }
 
+    void failedPreferenceWriteIsShownAndTheWindowCloses() {
+        // A registry whose values cannot be written, as with a full or read-only disk.
+        class UnwritableRegistry : public RegistryFile {
+        public:
+            using RegistryFile::RegistryFile;
+            void setString(RegistryKey&, std::string_view name, std::string_view) override {
+                throw RegistryError::setDataFailed(std::string(name));
+            }
+        };
+        WindowFixture f;
+        f.writeStandardStore();
+        UnwritableRegistry registry(f.registryPath());
+        TForm1 form(registry, f.dialogs, f.locale, f.codePage, [] {});
+        form.show();
+        QVERIFY(form.close());
+        QCOMPARE(f.dialogs.messages.size(), std::size_t(1));
+        QCOMPARE(f.dialogs.messages[0].caption, QString("Error"));
+        QCOMPARE(f.dialogs.messages[0].text, QString("Failed to set data for 'Directory'"));
+    }
+
     void hintsAndTheHintPanelFollowTheControls() {
         WindowFixture f;
         f.writeStandardStore();
@@ -418,6 +439,8 @@ private slots:
             std::filesystem::path(MQ_SHARED_SAMPLES_DIR) / "oe5-inbox-1msg.dbx";
         if (!std::filesystem::exists(sample)) QSKIP("the shared sample folder is absent");
         WindowFixture f;
+        f.locale.shortDateFormat = "yyyy-mm-dd";
+        f.locale.longTimeFormat = "hh.nn.ss";
         StoreBuilder store;
         store.addFolder("Inbox", "Inbox.dbx");
         f.writeStore(store);
@@ -430,7 +453,7 @@ private slots:
         QCOMPARE(f.cell(0, 1), QString("off_1@webstation.com"));
         QCOMPARE(f.cell(0, 2), QString("Please read you won't be sorry........"));
         QCOMPARE(f.cell(0, 3), QString("tassilo.parseval@post.rwth-aachen.de"));
-        QCOMPARE(f.cell(0, 4), QString("14/04/2002 00:27:57"));
+        QCOMPARE(f.cell(0, 4), QString("2002-04-14 00.27.57"));
         QCOMPARE(f.statusCounts(), QString("Displayed: 1   Selected: 0"));
     }
 };

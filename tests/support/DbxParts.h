@@ -60,6 +60,7 @@ struct DbxRecord {
 struct DbxNodeEntry {
     DbxRef record;
     DbxRef child;
+    std::uint32_t childRecords = 0;  // entry offset 8: records under the child link
 };
 
 // An index node: 24-byte header and 12-byte entries.
@@ -69,6 +70,7 @@ struct DbxNode {
     DbxRef secondLink;                        // node offset 8, walked second
     std::optional<std::uint32_t> selfOffset;  // default: where the node lies
     std::optional<std::uint32_t> countField;  // node offset 16; default entries.size() << 8
+    std::uint32_t secondLinkRecords = 0;      // node offset 20: records under the second link
 };
 
 // One 528-byte data block of a message text.

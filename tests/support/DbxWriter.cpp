@@ -330,10 +330,16 @@ void DbxWriter::generateTree() {
                 const std::size_t size = spread / children + (c < spread % children ? 1 : 0);
                 const DbxRef child = self(self, next, size);
                 next += size;
+                // The leftmost subtree hangs from the second link (node offset 8), and each
+                // link carries the record count of its subtree, as in files the mail client
+                // writes: other readers of the format (undbx, which the benchmarks time)
+                // skip subtrees otherwise. Our walk visits the records in the same order.
                 if (c == 0) {
-                    node.firstLink = child;
+                    node.secondLink = child;
+                    node.secondLinkRecords = static_cast<std::uint32_t>(size);
                 } else {
                     node.entries.back().child = child;
+                    node.entries.back().childRecords = static_cast<std::uint32_t>(size);
                 }
                 if (c + 1 < children) {
                     node.entries.push_back({DbxRef::record(next++), DbxRef::none()});
@@ -479,10 +485,12 @@ void DbxWriter::emitNode(DbxSink& sink, std::size_t index) const {
     put(&out[8], resolve(n.secondLink));
     put(&out[12], resolve(n.firstLink));
     put(&out[16], n.countField.value_or(static_cast<std::uint32_t>(n.entries.size()) << 8));
+    put(&out[20], n.secondLinkRecords);
     for (std::size_t i = 0; i < n.entries.size(); ++i) {
         std::byte* e = &out[nodeHeaderSize + nodeEntrySize * i];
         put(e, resolve(n.entries[i].record));
         put(e + 4, resolve(n.entries[i].child));
+        put(e + 8, n.entries[i].childRecords);
     }
     sink.padTo(self);
     sink.write(out);

@@ -15,9 +15,10 @@ using FolderList = std::vector<Toe5_FolderInfo>;
 using MessageInfoList = std::vector<Toe5_MessageInfo>;
 
 // Reads .dbx files of the store folder. Each call resolves the store folder afresh, opens
-// the file with no sharing, reads it and closes it on every path. Open failures raise
-// StoreError; damage inside a file never raises: what lies outside the file or the
-// record is ignored.
+// the file with no sharing, reads it and closes it on every path. Failures to open or read
+// the file raise StoreError naming it; damage inside a file never raises: what lies outside
+// the file or the record is ignored. A failure to look up the store folder raises
+// RegistryError.
 class StoreReader {
 public:
     explicit StoreReader(Registry& registry) : registry_(registry) {}

@@ -17,11 +17,12 @@ void ProgressSubject::DetachObserver(TSubjectObserver* observer) {
 }
 
 void ProgressSubject::NotifyObservers() {
-    // The count is taken once; an update that detaches observers shortens the list, so the
-    // index is checked against the current size on every step.
-    const std::size_t count = ObserverList.size();
-    for (std::size_t i = 0; i < count && i < ObserverList.size(); ++i) {
-        TSubjectObserver* observer = ObserverList[i];
+    // The round is fixed when it starts: an observer attached during it waits for the next
+    // one, and one detached during it (and perhaps destroyed) is not called any more.
+    const std::vector<TSubjectObserver*> round = ObserverList;
+    for (TSubjectObserver* observer : round) {
+        if (std::find(ObserverList.begin(), ObserverList.end(), observer) == ObserverList.end())
+            continue;
         if (observer->Active && observer->OnUpdate) observer->OnUpdate(observer);
     }
 }

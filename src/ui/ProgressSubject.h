@@ -20,8 +20,7 @@ public:
     void AttachObserver(TSubjectObserver* observer);
     // Removes the observer; nothing happens when it is not attached.
     void DetachObserver(TSubjectObserver* observer);
-    // Calls every active observer's OnUpdate in attachment order. Observers attached during
-    // the round wait for the next one.
+    // Calls every active observer's OnUpdate in attachment order.
     void NotifyObservers() override;
 
     // The operations the progress dialog runs, chosen by PendingOperation (1, 2, 3).

@@ -405,8 +405,9 @@ bool TForm1::FormCloseQuery() {
 }
 
 void TForm1::FormClose() {
-    Pref1.Toolbar = ui->Panel2->isVisible();
-    Pref1.Statusbar = ui->StatusBar1->isVisible();
+    // The bars' own state, which holds also while the window itself is off screen.
+    Pref1.Toolbar = !ui->Panel2->isHidden();
+    Pref1.Statusbar = !ui->StatusBar1->isHidden();
 
     const QHeaderView* header = ui->VST1->horizontalHeader();
     Pref1.Column0 = header->sectionSize(0);

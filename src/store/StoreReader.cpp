@@ -1,5 +1,6 @@
 #include "store/StoreReader.h"
 
+#include "platform/AnsiCodePage.h"
 #include "platform/StoreFile.h"
 #include "store/StoreError.h"
 #include "store/StoreLocation.h"
@@ -35,7 +36,13 @@ void readStoreFile(const std::string& path, Read&& read) {
 }  // namespace
 
 std::string StoreReader::storeFilePath(const std::string& fileName) {
+#ifdef _WIN32
     return findFileIgnoringCase(Get_OE_Directory(registry_), fileName);
+#else
+    // The folder and the file name are ANSI texts; this file system names files in UTF-8.
+    const AnsiCodePage& page = AnsiCodePage::system();
+    return findFileIgnoringCase(page.toUtf8(Get_OE_Directory(registry_)), page.toUtf8(fileName));
+#endif
 }
 
 void StoreReader::Read_OE_File(const std::string& fileName, FolderList* list) {

@@ -117,6 +117,19 @@ TEST_F(StoreReaderTest, RecordKindFollowsTheNameAskedFor) {
     EXPECT_EQ(text, "Subject: Hello\r\n\r\nBody\r\n");
 }
 
+TEST_F(StoreReaderTest, EightBitFileNamesFindTheirFilesOnDisk) {
+    // Folder records name files in the ANSI page; on disk the name is UTF-8.
+    DbxWriter drafts;
+    DbxMessage draft;
+    draft.subject = "Entwurf";
+    drafts.addMessage(draft);
+    drafts.write(store / "Entw\xc3\xbcrfe.dbx");
+    MessageInfoList messages;
+    reader->Read_OE_File("Entw\xfcrfe.dbx", &messages);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Subject, "Entwurf");
+}
+
 TEST_F(StoreReaderTest, FilesThatCannotBeOpenedRaiseNamingThem) {
     MessageInfoList messages;
     std::string text = "previous";

@@ -253,6 +253,16 @@ void ExtractionWindowTest::zeroResultsStillOpenTheDialog() {
     bool buttonsAfterSelectAll = true;
     Outcome none = run(action(form, "ExtractMessageBodyEmailAddresses1"), [&](TForm5& results) {
         QCOMPARE(results.size(), QSize(414, 268));
+        // Tab order: Save, Copy, Close, Select All, the list.
+        const QStringList controls{"Button1", "Button2", "Button3", "Button4", "VST2"};
+        QStringList order;
+        QWidget* at = button(results, "Button1");
+        for (int step = 0; step < 40 && order.size() < controls.size(); ++step) {
+            if (controls.contains(at->objectName()) && !order.contains(at->objectName()))
+                order << at->objectName();
+            at = at->nextInFocusChain();
+        }
+        QCOMPARE(order, controls);
         QTest::mouseClick(button(results, "Button4"), Qt::LeftButton);
         buttonsAfterSelectAll =
             button(results, "Button1")->isEnabled() || button(results, "Button2")->isEnabled();

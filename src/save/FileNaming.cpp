@@ -58,7 +58,8 @@ std::string numberedVariant(const std::string& n, int counter) {
     const std::size_t dot = name.rfind('.');
     const std::string_view extension = dot == std::string_view::npos ? "" : name.substr(dot);
     const std::string_view base = name.substr(0, name.size() >= 4 ? name.size() - 4 : 0);
-    const std::string number = "(" + std::to_string(counter) + ")";
+    std::string number(1, '(');
+    number.append(std::to_string(counter)).push_back(')');
 
     const std::size_t extensionBytes = encodedLength(extension);
     if (number.size() + extensionBytes <= MaxFileNameLength) {

@@ -49,7 +49,7 @@ void splitDigits(double magnitude, std::string& integerDigits, std::string& frac
         return;
     }
     if (exponent < 0) {
-        integerDigits = "0";
+        integerDigits.assign(1, '0');
         fractionDigits = mantissa;
     } else if (exponent + 1 >= SignificantDigits) {
         integerDigits =

@@ -2,8 +2,9 @@
 
 namespace {
 
-// The ANSI page follows the locale variables; fix them so results never depend on the
-// machine (1252, as for any English locale).
+// Linked into every core test of the save, extract and view folders. The ANSI page follows the
+// locale variables; fix them so results never depend on the machine (1252, as for any English
+// locale).
 const bool fixed = [] {
     setenv("LC_ALL", "en_US.UTF-8", 1);
     return true;

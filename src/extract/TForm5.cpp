@@ -11,6 +11,8 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace mq {
 
@@ -65,15 +67,26 @@ void TForm5::Button1Click() {
                                                   QStringLiteral("txt"), QString());
     if (path.isEmpty()) return;
     // Written beside the chosen file and renamed over it once complete, so a failed save
-    // never destroys the file the user chose to replace.
+    // never destroys the file the user chose to replace. Unbuffered, so that a write that
+    // stops short (a full disk) is seen here: the buffered path would commit it as complete.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         dialogs_.showError(
             QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(path)));
         return;
     }
     const std::string text = SelectedText();
-    file.write(text.data(), qint64(text.size()));
+    errno = 0;
+    const qint64 written = file.write(text.data(), qint64(text.size()));
+    const int writeError = errno;
+    if (written != qint64(text.size())) {
+        const QString reason =
+            written < 0 ? file.errorString()
+                        : QString::fromLocal8Bit(std::strerror(writeError ? writeError : EIO));
+        file.cancelWriting();
+        dialogs_.showError(reason);
+        return;
+    }
     if (!file.commit()) dialogs_.showError(file.errorString());
 }
 

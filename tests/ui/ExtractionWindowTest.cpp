@@ -19,8 +19,10 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <functional>
 
 using namespace mq;
@@ -119,6 +121,29 @@ void writeAddressStore(WindowFixture& f) {
                      mail(6, "Nothing", "", "no address here\r\n")});
     f.writeStore(store);
 }
+
+// Makes every write past `bytes` fail in this process, as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit limit = previous_;
+        limit.rlim_cur = bytes;
+        // Past the limit the kernel would send SIGXFSZ; ignored, the write fails instead.
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit previous_{};
+    void (*handler_)(int) = nullptr;
+};
 
 void selectAll(WindowFixture& f) {
     f.form().findChild<QAction*>("SelectAll1")->trigger();
@@ -290,7 +315,7 @@ void ExtractionWindowTest::saveAndCopyWriteTheSelectedRows() {
         existing.write("old content that is longer than the new one\r\n");
     }
     const QString unwritable = out.filePath("missing/addresses.txt");
-    f.dialogs.saveAnswers = QStringList{QString(), unwritable, target};
+    f.dialogs.saveAnswers = QStringList{QString(), unwritable, target, target};
 
     QString clipboard;
     run(action(form, "ExtractMessageBodyEmailAddresses1"), [&](TForm5& results) {
@@ -316,6 +341,16 @@ void ExtractionWindowTest::saveAndCopyWriteTheSelectedRows() {
         QTest::mouseClick(copy, Qt::LeftButton);
         clipboard = QGuiApplication::clipboard()->text();
 
+        // A write that fails part way, as on a full disk: its own message, and the file
+        // saved before stays as it was.
+        {
+            FileSizeLimit full(20);
+            QTest::mouseClick(button(results, "Button4"), Qt::LeftButton);
+            QTest::mouseClick(save, Qt::LeftButton);
+        }
+        clickResultRow(results, 0);
+        clickResultRow(results, 2, Qt::ControlModifier);
+
         // Deselecting the last row disables both again.
         clickResultRow(results, 2, Qt::ControlModifier);
         clickResultRow(results, 0, Qt::ControlModifier);
@@ -329,10 +364,14 @@ void ExtractionWindowTest::saveAndCopyWriteTheSelectedRows() {
     QCOMPARE(clipboard, expected);
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"addresses.txt"});
 
-    QCOMPARE(f.dialogs.saveRequests.size(), std::size_t(3));
+    QCOMPARE(f.dialogs.saveRequests.size(), std::size_t(4));
     QCOMPARE(f.dialogs.saveRequests[0], (QStringList{"Text File (*.txt)", "txt", QString()}));
-    QCOMPARE(f.dialogs.messages.size(), std::size_t(1));
+    QCOMPARE(f.dialogs.messages.size(), std::size_t(2));
+    QCOMPARE(f.dialogs.messages[0].caption, QStringLiteral("Error"));
     QCOMPARE(f.dialogs.messages[0].text, "Cannot create file " + unwritable);
+    QCOMPARE(f.dialogs.messages[1].caption, QStringLiteral("Error"));
+    QVERIFY(!f.dialogs.messages[1].text.isEmpty());
+    QVERIFY(!f.dialogs.messages[1].text.startsWith("Cannot create file"));
 }
 
 }  // namespace

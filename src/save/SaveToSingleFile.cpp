@@ -7,13 +7,33 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <new>
 
 namespace mq {
+
+namespace {
+
+// Room for the texts as their records give their sizes, so that a big save does not copy
+// what it has collected again and again. Sizes are only a hint: damaged records may claim
+// anything, so the hint is capped and a refusal of the memory is no failure.
+void reserveFor(std::string& content, const SelectedMessages& messages) {
+    constexpr std::size_t cap = std::size_t(1) << 30;
+    std::size_t expected = content.size();
+    for (const TMessHead* message : messages.rows)
+        expected += std::size_t(std::max(message->Size, 0)) + 5;
+    try {
+        content.reserve(std::min(expected, cap));
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+}  // namespace
 
 void SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messages,
                               std::string path) {
     static constexpr std::string_view separator = " \r\n";
     std::string content(separator);
+    reserveFor(content, messages);
     ProgressState& state = host.progress();
     state.ProgressTotal = std::int32_t(
         std::min<std::size_t>(messages.rows.size(), std::numeric_limits<std::int32_t>::max()));

@@ -23,8 +23,9 @@ void TForm1::SaveSelectedtoIndividualFiles1Click() {
 }
 
 void TForm1::SaveSelectedToaSingleFile1Click() {
-    const QString path = dialogs_.getSaveFileName(this, QStringLiteral("Text File (*.txt)"),
-                                                  QStringLiteral("txt"), SaveDialog1Path);
+    const QString path = dialogs_.getTitledSaveFileName(
+        this, QStringLiteral("Save to a single text file"), QStringLiteral("Text File (*.txt)"),
+        QStringLiteral("txt"), SaveDialog1Path);
     if (path.isEmpty()) return;
     SaveDialog1Path = path;
 

@@ -23,6 +23,14 @@ public:
     // to start in (empty: the dialog's own choice). Empty when the user cancels.
     virtual QString getSaveFileName(QWidget* parent, const QString& filter,
                                     const QString& defaultSuffix, const QString& startPath) = 0;
+    // The same dialog with a title of its own; answered like the one above where no window
+    // is shown.
+    virtual QString getTitledSaveFileName(QWidget* parent, const QString& title,
+                                          const QString& filter, const QString& defaultSuffix,
+                                          const QString& startPath) {
+        (void)title;
+        return getSaveFileName(parent, filter, defaultSuffix, startPath);
+    }
 
     // A folder browser starting at `startFolder`. Empty when the user cancels.
     virtual QString browseForFolder(QWidget* parent, const QString& caption,

@@ -13,7 +13,14 @@ void WidgetUserDialogs::showMessage(const QString& caption, const QString& text,
 
 QString WidgetUserDialogs::getSaveFileName(QWidget* parent, const QString& filter,
                                            const QString& defaultSuffix, const QString& startPath) {
-    QFileDialog dialog(parent, QString(), startPath, filter);
+    return getTitledSaveFileName(parent, QString(), filter, defaultSuffix, startPath);
+}
+
+QString WidgetUserDialogs::getTitledSaveFileName(QWidget* parent, const QString& title,
+                                                 const QString& filter,
+                                                 const QString& defaultSuffix,
+                                                 const QString& startPath) {
+    QFileDialog dialog(parent, title, startPath, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);

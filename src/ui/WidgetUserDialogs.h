@@ -10,6 +10,8 @@ public:
     void showMessage(const QString& caption, const QString& text, QMessageBox::Icon icon) override;
     QString getSaveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                             const QString& startPath) override;
+    QString getTitledSaveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                  const QString& defaultSuffix, const QString& startPath) override;
     QString browseForFolder(QWidget* parent, const QString& caption,
                             const QString& startFolder) override;
 };

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QFontDatabase>
 
+#include <exception>
+
 namespace mq {
 
 namespace {
@@ -56,20 +58,26 @@ void TForm3::showEvent(QShowEvent* event) {
 void TForm3::FormActivate() {
     Timer1->start();
     ProgressState& state = owner_.progress();
-    switch (state.PendingOperation) {
-        case 1:
-            owner_.SaveMessagesToFiles();
-            break;
-        case 2: {
-            const std::string path = state.ProgressItem;
-            owner_.SaveMessagesToSingleFile(path);
-            break;
+    try {
+        switch (state.PendingOperation) {
+            case 1:
+                owner_.SaveMessagesToFiles();
+                break;
+            case 2: {
+                const std::string path = state.ProgressItem;
+                owner_.SaveMessagesToSingleFile(path);
+                break;
+            }
+            case 3:
+                owner_.ExtractBodyAddresses();
+                break;
+            default:
+                break;
         }
-        case 3:
-            owner_.ExtractBodyAddresses();
-            break;
-        default:
-            break;
+    } catch (const std::exception& e) {
+        // Nothing may escape into the event loop: the failure is shown and the run is over.
+        state.Cancelled = true;
+        owner_.showError(e.what());
     }
     Finished = true;
 }

@@ -24,6 +24,7 @@
 #include <QTextBrowser>
 
 #include <fstream>
+#include <stdexcept>
 
 namespace mq {
 
@@ -32,11 +33,16 @@ namespace {
 // A main window's side of the progress dialog without a window: counts what it is asked.
 class CountingSubject : public ProgressSubject {
 public:
-    void SaveMessagesToFiles() override { ++runs; }
+    void SaveMessagesToFiles() override {
+        ++runs;
+        if (failure) throw std::runtime_error(failure);
+    }
     void SaveMessagesToSingleFile(const std::string& path) override { runs += path == "p" ? 1 : 0; }
     void ExtractBodyAddresses() override { ++runs; }
-    void showError(const std::string&) override {}
+    void showError(const std::string& text) override { errors.push_back(text); }
     int runs = 0;
+    const char* failure = nullptr;
+    std::vector<std::string> errors;
 };
 
 TPref storedPrefs() {
@@ -267,6 +273,15 @@ private slots:
             QCOMPARE(subject.runs, operation == 99 ? 0 : 1);
             QVERIFY(dialog.Finished);
         }
+
+        // A failure inside the operation is shown; the dialog still closes.
+        CountingSubject failing;
+        failing.failure = "no memory left";
+        failing.progress().PendingOperation = 1;
+        TForm3 dialog(failing, nullptr);
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QCOMPARE(failing.errors, std::vector<std::string>{"no memory left"});
+        QVERIFY(failing.progress().Cancelled);
     }
 
     void progressViewShowsTheLastComponent() {

@@ -1,5 +1,4 @@
 #include "extract/ExtractBodyAddresses.h"
-#include "extract/ExtractReplyToAddresses.h"
 #include "extract/FoundAddresses.h"
 #include "extract/TEmailChk.h"
 
@@ -98,7 +97,7 @@ TEST(ExtractBodyAddresses, CombinedModeCutsTheReplyToTextIntoTokens) {
               (Addresses{"bob@example.org", "EVE@example.com"}));
 }
 
-TEST(ExtractBodyAddresses, KeepsWhatWasFoundWhenStoppedOrTheStoreIsLocked) {
+TEST(ExtractBodyAddresses, KeepsWhatWasFoundBeforeAStop) {
     std::vector<DbxMessage> messages;
     for (char c = '1'; c <= '5'; ++c)
         messages.push_back(mail(std::string("m") + c, "h\r\n\r\n" + std::string(1500, 'z') +
@@ -114,39 +113,6 @@ TEST(ExtractBodyAddresses, KeepsWhatWasFoundWhenStoppedOrTheStoreIsLocked) {
               (Addresses{"user1@example.com", "user2@example.com"}));
     EXPECT_EQ(host.state.ProgressDone, 2);
     EXPECT_TRUE(host.errors.empty());
-
-    // A store the mail client holds: one box naming the file, nothing scanned, run stopped.
-    FileLock mailClient(store.storeFile());
-    RecordingHost locked;
-    EXPECT_EQ(scanBodies(locked, store.all(), true), Addresses{});
-    EXPECT_EQ(locked.errors, std::vector<std::string>{"DBX File Inbox.dbx cannot be accessed, "
-                                                      "make sure that Outlook Express is not "
-                                                      "running"});
-    EXPECT_TRUE(locked.state.Cancelled);
-    EXPECT_EQ(locked.state.ProgressDone, 0);
-}
-
-TEST(ExtractReplyToAddresses, ValidatesEachWholeReplyToText) {
-    const std::vector<TMessHead> heads = [] {
-        std::vector<TMessHead> list(8);
-        list[0].ReplyTo = "Anne Smith <anne@example.com>";
-        list[1].ReplyTo = "bob@example.org.";
-        list[2].ReplyTo = "";
-        list[3].ReplyTo = "carl@example.net, dora@example.com";
-        list[4].ReplyTo = "Bob@Example.org";
-        list[5].ReplyTo = "<eve@example.com>";
-        list[6].ReplyTo = "...fred@example.com..";
-        list[7].ReplyTo = "gina@example.c";
-        return list;
-    }();
-    std::vector<const TMessHead*> rows;
-    for (const TMessHead& head : heads) rows.push_back(&head);
-    TEmailChk checker;
-    FoundAddresses found;
-
-    ExtractReplyToAddresses(rows, checker, found);
-
-    EXPECT_EQ(found.items(), (Addresses{"bob@example.org", "fred@example.com"}));
 }
 
 }  // namespace

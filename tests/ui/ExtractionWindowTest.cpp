@@ -355,6 +355,9 @@ void ExtractionWindowTest::saveAndCopyWriteTheSelectedRows() {
         clickResultRow(results, 2, Qt::ControlModifier);
         clickResultRow(results, 0, Qt::ControlModifier);
         QVERIFY(!save->isEnabled() && !copy->isEnabled());
+        // A selection made with the keyboard counts as well.
+        QTest::keyClick(resultsList(results), Qt::Key_Down, Qt::ShiftModifier);
+        QVERIFY(save->isEnabled() && copy->isEnabled());
     });
 
     const QString expected = QStringLiteral("anne@example.com\r\ncarl@example.net\r\n");

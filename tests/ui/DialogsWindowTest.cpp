@@ -130,6 +130,17 @@ private slots:
         child<QComboBox>(form.get(), "ComboBox1")->setCurrentIndex(0);
         form->readBack(pref, items);
         QCOMPARE(pref.Default_Extension, std::string(".eml"));
+
+        // Tab walks the controls in the designed order.
+        QStringList order;
+        QWidget* widget = child<QLineEdit>(form.get(), "Edit1");
+        do {
+            if (widget->focusPolicy() & Qt::TabFocus) order << widget->objectName();
+            widget = widget->nextInFocusChain();
+        } while (widget != child<QLineEdit>(form.get(), "Edit1"));
+        QCOMPARE(order, (QStringList{"Edit1", "ComboBox1", "CheckBox1", "Edit2", "Button1",
+                                     "Button4", "Button2", "Button3", "CheckBox2", "Edit3",
+                                     "CheckListBox1", "CheckBox3"}));
     }
 
     void moveButtonsCarryTheTickAlong() {

@@ -117,6 +117,8 @@ int main(int argc, char* argv[]) {
         undbxBytes += entry.file_size();
     }
     fs::remove_all(dir / "undbx");
+    // undbx's files still being written back to disk would slow the timed scan down.
+    sync();
 
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(store.configHome.string()));
     QApplication app(argc, argv);

@@ -40,9 +40,15 @@ std::string_view GetMessageBody(std::string_view text) {
 }
 
 std::string combinedScanText(std::string_view replyTo, std::string_view body) {
+    // A body cut at its blank line starts with a line break. A message without one is
+    // scanned whole, and its first header word would run into the Reply-To's last address
+    // ("a@b.com" + "Return-path:"), so a line break keeps the two apart.
+    const bool needsBreak = !replyTo.empty() && !body.starts_with("\r\n");
     std::string text;
-    text.reserve(replyTo.size() + body.size() + 1);
-    text.append(replyTo).append(body).push_back('>');
+    text.reserve(replyTo.size() + body.size() + 3);
+    text.append(replyTo);
+    if (needsBreak) text.append("\r\n");
+    text.append(body).push_back('>');
     return text;
 }
 

@@ -70,8 +70,10 @@ TEST(CombinedScanText, ReplyToThenBodyThenClosingBracket) {
     EXPECT_EQ(combinedScanText("Anne <anne@example.com>", "\r\n\r\nbody"),
               "Anne <anne@example.com>\r\n\r\nbody>");
     EXPECT_EQ(combinedScanText("", "\r\n\r\nbody"), "\r\n\r\nbody>");
-    // Nothing separates the two parts: a Reply-To ending in an address runs into the body.
-    EXPECT_EQ(scan(combinedScanText("carl@example.com", "x@y.org")), Addresses{});
+    // A message without a blank line is scanned whole: its first word must not run into the
+    // Reply-To's address.
+    EXPECT_EQ(scan(combinedScanText("carl@example.com", "Return-path: <x@y.org>")),
+              (Addresses{"carl@example.com", "x@y.org"}));
     EXPECT_EQ(scan(combinedScanText("Anne <anne@example.com>", "\r\n\r\nhi")),
               (Addresses{"anne@example.com"}));
 }

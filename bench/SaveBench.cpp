@@ -81,6 +81,7 @@ private:
 // Runs undbx on the file into `out`; negative times when it could not be run.
 Timing runUndbx(const fs::path& file, const fs::path& out) {
     fs::create_directories(out);
+    ::sync();
     const Clock::time_point start = Clock::now();
     const pid_t child = fork();
     if (child == 0) {
@@ -95,8 +96,11 @@ Timing runUndbx(const fs::path& file, const fs::path& out) {
     return {since(start), seconds(usage.ru_utime) + seconds(usage.ru_stime)};
 }
 
+// Each timed job starts with what earlier jobs wrote on the disk, so their write-back does
+// not run during it.
 template <class Job>
 Timing timed(Job job) {
+    ::sync();
     const double processor = processorTime();
     const Clock::time_point start = Clock::now();
     job();

@@ -5,9 +5,7 @@
 #include "extract/TEmailChk.h"
 #include "view/OperationHost.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <string>
 
 namespace mq {
@@ -15,10 +13,7 @@ namespace mq {
 void ExtractBodyAddresses(OperationHost& host, const SelectedMessages& messages,
                           bool includeReplyTo, const TEmailChk& checker, FoundAddresses& found) {
     ProgressState& state = host.progress();
-    state.ProgressTotal = std::int32_t(
-        std::min<std::size_t>(messages.rows.size(), std::numeric_limits<std::int32_t>::max()));
-    state.ProgressDone = 0;
-    state.Cancelled = false;
+    state.begin(messages.rows.size());
 
     // One buffer for every message: its capacity carries over, so a folder of similar
     // messages is read without a new allocation each time.

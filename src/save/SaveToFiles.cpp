@@ -7,9 +7,7 @@
 #include "store/DateTime.h"
 #include "view/OperationHost.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <limits>
 
 namespace mq {
 
@@ -17,10 +15,7 @@ void SaveMessagesToFiles(OperationHost& host, const SelectedMessages& messages, 
                          const FileNameItems& items, FileList& fileList,
                          const LocaleSettings& locale) {
     ProgressState& state = host.progress();
-    state.ProgressTotal = std::int32_t(
-        std::min<std::size_t>(messages.rows.size(), std::numeric_limits<std::int32_t>::max()));
-    state.ProgressDone = 0;
-    state.Cancelled = false;
+    state.begin(messages.rows.size());
 
     std::string text;
     for (const TMessHead* message : messages.rows) {

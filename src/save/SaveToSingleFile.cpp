@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <new>
 
 namespace mq {
@@ -35,10 +34,7 @@ void SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messa
     std::string content(separator);
     reserveFor(content, messages);
     ProgressState& state = host.progress();
-    state.ProgressTotal = std::int32_t(
-        std::min<std::size_t>(messages.rows.size(), std::numeric_limits<std::int32_t>::max()));
-    state.ProgressDone = 0;
-    state.Cancelled = false;
+    state.begin(messages.rows.size());
 
     std::string text;
     for (const TMessHead* message : messages.rows) {

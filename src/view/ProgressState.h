@@ -1,6 +1,9 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace mq {
@@ -13,6 +16,14 @@ struct ProgressState {
     std::string ProgressPrefix;  // "Saving Message: ", "Adding Message: ", "Scanning Message: "
     std::int32_t PendingOperation = 0;  // 1 individual files, 2 single file, 3 body addresses
     bool Cancelled = false;
+
+    // An operation over `rows` messages starts: nothing done yet, no stop request.
+    void begin(std::size_t rows) {
+        ProgressTotal = static_cast<std::int32_t>(
+            std::min<std::size_t>(rows, std::numeric_limits<std::int32_t>::max()));
+        ProgressDone = 0;
+        Cancelled = false;
+    }
 };
 
 }  // namespace mq

@@ -2,16 +2,15 @@
 
 #include "extract/AddressListModel.h"
 #include "platform/AnsiCodePage.h"
+#include "save/FileWrite.h"
 #include "ui/UserDialogs.h"
 #include "ui_TForm5.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
-#include <QSaveFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 namespace mq {
@@ -67,27 +66,14 @@ void TForm5::Button1Click() {
                                                   QStringLiteral("txt"), QString());
     if (path.isEmpty()) return;
     // Written beside the chosen file and renamed over it once complete, so a failed save
-    // never destroys the file the user chose to replace. Unbuffered, so that a write that
-    // stops short (a full disk) is seen here: the buffered path would commit it as complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    // never destroys the file the user chose to replace.
+    const ReplaceResult result = replaceFile(path.toStdString(), SelectedText());
+    if (result) return;
+    if (!result.created)
         dialogs_.showError(
             QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(path)));
-        return;
-    }
-    const std::string text = SelectedText();
-    errno = 0;
-    const qint64 written = file.write(text.data(), qint64(text.size()));
-    const int writeError = errno;
-    if (written != qint64(text.size())) {
-        const QString reason =
-            written < 0 ? file.errorString()
-                        : QString::fromLocal8Bit(std::strerror(writeError ? writeError : EIO));
-        file.cancelWriting();
-        dialogs_.showError(reason);
-        return;
-    }
-    if (!file.commit()) dialogs_.showError(file.errorString());
+    else
+        dialogs_.showError(QString::fromLocal8Bit(std::strerror(result.error)));
 }
 
 void TForm5::Button2Click() {

@@ -24,13 +24,13 @@ bool writeAll(int fd, std::string_view content) {
     return true;
 }
 
-// Writes and closes; on any failure the file is removed.
-bool fillAndClose(int fd, const std::string& path, std::string_view content, bool flush) {
-    bool ok = writeAll(fd, content);
-    if (ok && flush) ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (!ok) ::unlink(path.c_str());
-    return ok;
+// Writes and closes; on any failure the file is removed. Returns the failure's errno, or 0.
+int fillAndClose(int fd, const std::string& path, std::string_view content, bool flush) {
+    int error = 0;
+    if (!writeAll(fd, content) || (flush && ::fsync(fd) != 0)) error = errno ? errno : EIO;
+    if (::close(fd) != 0 && error == 0) error = errno ? errno : EIO;
+    if (error != 0) ::unlink(path.c_str());
+    return error;
 }
 
 }  // namespace
@@ -42,18 +42,20 @@ void terminateLastLine(std::string& text) {
 bool writeNewFile(const std::string& path, std::string_view content) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
-    return fillAndClose(fd, path, content, false);
+    return fillAndClose(fd, path, content, false) == 0;
 }
 
-bool replaceFile(const std::string& path, std::string_view content) {
+ReplaceResult replaceFile(const std::string& path, std::string_view content) {
+    const auto failed = [](bool created) { return ReplaceResult{created, errno ? errno : EIO}; };
     // A link is followed, so the file it names is replaced and the link stays.
     std::string target = path;
     struct stat old {};
     const bool exists = ::stat(path.c_str(), &old) == 0;
     if (exists) {
-        if (!S_ISREG(old.st_mode) || ::access(path.c_str(), W_OK) != 0) return false;
+        if (!S_ISREG(old.st_mode)) return {false, EISDIR};
+        if (::access(path.c_str(), W_OK) != 0) return failed(false);
         char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved) == nullptr) return false;
+        if (::realpath(path.c_str(), resolved) == nullptr) return failed(false);
         target = resolved;
     }
 
@@ -66,22 +68,24 @@ bool replaceFile(const std::string& path, std::string_view content) {
         temporary = folder + ".mailquarry-" + std::to_string(::getpid()) + "-" +
                     std::to_string(attempt) + ".tmp";
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
+        if (fd < 0 && errno != EEXIST) return failed(false);
     }
-    if (fd < 0) return false;
+    if (fd < 0) return failed(false);
     // The replacement keeps the old file's permissions, and reaches the disk before it takes
     // the old file's place; a new file needs no such care.
     if (exists && ::fchmod(fd, old.st_mode & 07777) != 0) {
+        const ReplaceResult result = failed(true);
         ::close(fd);
         ::unlink(temporary.c_str());
-        return false;
+        return result;
     }
-    if (!fillAndClose(fd, temporary, content, exists)) return false;
+    if (const int error = fillAndClose(fd, temporary, content, exists)) return {true, error};
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        const ReplaceResult result = failed(true);
         ::unlink(temporary.c_str());
-        return false;
+        return result;
     }
-    return true;
+    return {true, 0};
 }
 
 }  // namespace mq

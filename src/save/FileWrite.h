@@ -10,10 +10,19 @@ namespace mq {
 // so no truncated file remains. True when the file holds the whole content.
 bool writeNewFile(const std::string& path, std::string_view content);
 
+// How a replacement ended. `created`: the new content's file could be made beside the target
+// (false: the target cannot be created at all). `error`: the errno of the failure, 0 when the
+// target holds the content.
+struct ReplaceResult {
+    bool created = false;
+    int error = 0;
+    explicit operator bool() const { return error == 0; }
+};
+
 // Puts `content` at `path` (UTF-8): written completely beside the target first, then renamed
 // over it, so a failure leaves an existing target as it was. A target that the user may not
-// write, or that is not a plain file, is not replaced. True when the target holds the content.
-bool replaceFile(const std::string& path, std::string_view content);
+// write, or that is not a plain file, is not replaced.
+ReplaceResult replaceFile(const std::string& path, std::string_view content);
 
 // Every line of a saved file ends in CR LF: appends one unless the text already ends so.
 // Nothing else of the text changes, a lone LF inside it included.

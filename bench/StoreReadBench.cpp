@@ -3,6 +3,7 @@
 // change the folder (default 100,000 messages of 10 KB).
 #include "platform/RegistryFile.h"
 #include "store/StoreReader.h"
+#include "support/CountingObserver.h"
 #include "support/GeneratedFolder.h"
 #include "support/StoreBuilder.h"
 
@@ -21,12 +22,6 @@ std::size_t fromEnvironment(const char* name, std::size_t fallback) {
     const char* value = std::getenv(name);
     return value && *value ? static_cast<std::size_t>(std::strtoull(value, nullptr, 10)) : fallback;
 }
-
-class NoStop : public mq::MessageReadObserver {
-public:
-    bool cancelled() const override { return false; }
-    void blockRead() override {}
-};
 
 // The folder is written once per run and removed at exit; it is a gigabyte by default.
 struct BenchStore {
@@ -75,7 +70,7 @@ void BM_Read_OE_Message(benchmark::State& state) {
     mq::StoreReader reader(*s.registry);
     mq::MessageInfoList list;
     reader.Read_OE_File(s.store.folderFile, &list);
-    NoStop observer;
+    mq::test::CountingObserver observer;
     std::size_t bytes = 0;
     for (auto _ : state) {
         for (const auto& info : list) {

@@ -2,8 +2,7 @@
 #include "platform/LocaleCompare.h"
 #include "platform/LocaleSettings.h"
 #include "platform/TimeZone.h"
-
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,6 @@
 #include "platform/RegistryError.h"
 #include "platform/RegistryFile.h"
-
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #include "platform/StoreFile.h"
-
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "save/FileNaming.h"
 
-#include "../platform/TempDir.h"
 #include "platform/StoreFile.h"
 #include "store/DateTime.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "save/TPref.h"
 
-#include "../platform/TempDir.h"
 #include "platform/RegistryError.h"
 #include "platform/RegistryFile.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "DbxFiles.h"
+#include "support/CountingObserver.h"
 
 #include <gtest/gtest.h>
 
@@ -6,13 +7,6 @@
 
 namespace mq {
 namespace {
-
-class CountingObserver : public MessageReadObserver {
-public:
-    bool cancelled() const override { return false; }
-    void blockRead() override { ++blocks; }
-    std::size_t blocks = 0;
-};
 
 struct SmallStore {
     std::vector<std::byte> messages, folders;
@@ -52,9 +46,9 @@ void readAll(const std::vector<std::byte>& messages, const std::vector<std::byte
         EXPECT_LE(static_cast<std::uint64_t>(info.RecordOffset) + 12, messages.size());
     for (std::int32_t position : positions) {
         std::string text;
-        CountingObserver observer;
+        test::CountingObserver observer;
         dbx::readMessageText(file, position, text, observer);
-        EXPECT_LE(observer.blocks * 528, messages.size());
+        EXPECT_LE(std::size_t(observer.blocks) * 528, messages.size());
     }
     EXPECT_LE(file.highestOffsetRead(), messages.size());
 

@@ -1,5 +1,6 @@
 #include "store/DateTime.h"
 #include "store/StoreReader.h"
+#include "support/CountingObserver.h"
 #include "support/MemoryByteSource.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +12,6 @@
 
 namespace mq {
 namespace {
-
-class CountingObserver : public MessageReadObserver {
-public:
-    bool cancelled() const override { return false; }
-    void blockRead() override { ++blocks; }
-    int blocks = 0;
-};
 
 // An Inbox written by the mail client itself, holding one message.
 TEST(SampleFile, RealInboxDecodesToItsPublishedValues) {
@@ -54,7 +48,7 @@ TEST(SampleFile, RealInboxDecodesToItsPublishedValues) {
         14002757);
 
     std::string text;
-    CountingObserver observer;
+    test::CountingObserver observer;
     dbx::readMessageText(file, m.MessagePosition, text, observer);
     EXPECT_EQ(text.size(), 16993u);
     EXPECT_EQ(observer.blocks, 34);

@@ -1,10 +1,11 @@
 #include "platform/RegistryError.h"
 #include "platform/RegistryFile.h"
-#include "platform/TempDir.h"
 #include "store/StoreError.h"
 #include "store/StoreLocation.h"
 #include "store/StoreReader.h"
+#include "support/CountingObserver.h"
 #include "support/DbxWriter.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -54,12 +55,6 @@ TEST(StoreLocation, GlobalRootFirstThenTheDefaultIdentityExpanded) {
     }
 }
 
-class NoStop : public MessageReadObserver {
-public:
-    bool cancelled() const override { return false; }
-    void blockRead() override {}
-};
-
 // A store folder named by a registry file, with the folder list saved as "Folders.dbx" (as
 // stores copied from Windows name it) and one message folder.
 class StoreReaderTest : public ::testing::Test {
@@ -90,7 +85,7 @@ protected:
     std::int32_t position = 0;
     std::unique_ptr<RegistryFile> registry;
     std::unique_ptr<StoreReader> reader;
-    NoStop observer;
+    test::CountingObserver observer;
 };
 
 TEST_F(StoreReaderTest, RecordKindFollowsTheNameAskedFor) {

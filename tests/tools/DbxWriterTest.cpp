@@ -1,4 +1,5 @@
 #include "store/StoreReader.h"
+#include "support/CountingObserver.h"
 #include "support/DbxWriter.h"
 #include "support/GeneratedFolder.h"
 #include "support/MemoryByteSource.h"
@@ -13,12 +14,6 @@
 
 namespace mq {
 namespace {
-
-class NoStop : public MessageReadObserver {
-public:
-    bool cancelled() const override { return false; }
-    void blockRead() override {}
-};
 
 MessageInfoList readRecords(std::vector<std::byte> bytes) {
     MemoryByteSource file(std::move(bytes));
@@ -145,7 +140,7 @@ TEST(DbxWriter, PositionsPastTwentyFourBitsGoIndirect) {
         EXPECT_EQ(entry, start > 0xFFFFFF ? 4u : 0x84u);
         MemoryByteSource file(bytes);
         std::string text;
-        NoStop observer;
+        test::CountingObserver observer;
         dbx::readMessageText(file, list[0].MessagePosition, text, observer);
         EXPECT_EQ(text, std::string(1000, 'x'));
     }

@@ -1,8 +1,10 @@
 #include "platform/RegistryFile.h"
 #include "store/StoreLocation.h"
 #include "store/StoreReader.h"
+#include "support/CountingObserver.h"
 #include "support/GeneratedFolder.h"
 #include "support/StoreBuilder.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,33 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class NoStop : public MessageReadObserver {
-public:
-    bool cancelled() const override { return false; }
-    void blockRead() override {}
-};
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "mq-builder-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 // Both places the registry may name the store must lead the reader to it.
 TEST(StoreBuilder, RegistryLeadsTheReaderToTheStore) {
     for (StoreRootKey where : {StoreRootKey::Identity, StoreRootKey::Global}) {
-        TempDir dir;
+        test::TempDir dir;
         DbxMessage hello;
         hello.subject = "Hello";
         hello.text = "Subject: Hello\r\n\r\nHi\r\n";
@@ -74,7 +53,7 @@ TEST(StoreBuilder, RegistryLeadsTheReaderToTheStore) {
 // Benchmarks would time an empty folder without noticing; the generated store must hold
 // what it was asked for.
 TEST(StoreBuilder, GeneratedStoreHoldsEveryMessageAtItsSize) {
-    TempDir dir;
+    test::TempDir dir;
     const GeneratedStore store = writeGeneratedStore(dir.path(), 120, 3000);
     RegistryFile registry(registryFileIn(store.configHome));
     StoreReader reader(registry);
@@ -86,7 +65,7 @@ TEST(StoreBuilder, GeneratedStoreHoldsEveryMessageAtItsSize) {
     MessageInfoList list;
     reader.Read_OE_File(store.folderFile, &list);
     ASSERT_EQ(list.size(), 120u);
-    NoStop observer;
+    test::CountingObserver observer;
     std::size_t withReplyTo = 0;
     for (std::size_t i = 0; i < list.size(); ++i) {
         EXPECT_EQ(list[i].MessageSize, 3000u);

@@ -1,7 +1,9 @@
 #include "platform/RegistryFile.h"
 #include "store/StoreReader.h"
+#include "support/CountingObserver.h"
 #include "support/DbxWriter.h"
 #include "support/StoreBuilder.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -19,29 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class NoStop : public MessageReadObserver {
-public:
-    bool cancelled() const override { return false; }
-    void blockRead() override {}
-};
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "mq-tools-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 struct ToolRun {
     int status = -1;
     std::string out;
@@ -58,7 +37,7 @@ std::string quoted(const std::string& s) {
 }
 
 // Runs a tool with a fixed locale (code page 1252) and no registry of the user's own.
-ToolRun run(const TempDir& dir, const std::string& args) {
+ToolRun run(const test::TempDir& dir, const std::string& args) {
     const fs::path err = dir.path() / "stderr";
     const std::string command =
         "env LC_ALL=en_US.UTF-8 XDG_CONFIG_HOME=" + quoted((dir.path() / "config").string()) + " " +
@@ -88,7 +67,7 @@ std::vector<nlohmann::json> jsonLines(const std::string& out) {
 // The run command opens the program on this store; what it must hold is what the program
 // needs to show every feature.
 TEST(SampleStoreTool, WritesAReproducibleStoreThatTheReaderFinds) {
-    TempDir dir;
+    test::TempDir dir;
     const std::string tool = quoted(MQ_SAMPLE_STORE_TOOL);
     ASSERT_EQ(run(dir, tool + " " + quoted(dir.path().string())).status, 0);
     const std::string inbox = slurp(dir.path() / "store" / "Inbox.dbx");
@@ -105,7 +84,7 @@ TEST(SampleStoreTool, WritesAReproducibleStoreThatTheReaderFinds) {
 
     std::size_t messages = 0, emptyFolders = 0, nested = 0, replyTo = 0, eightBit = 0, replies = 0;
     std::uint64_t first = UINT64_MAX, last = 0;
-    NoStop observer;
+    test::CountingObserver observer;
     for (const auto& folder : folders) {
         SCOPED_TRACE(folder.FileName);
         nested += folder.Direct81 != 0;
@@ -137,14 +116,14 @@ TEST(SampleStoreTool, WritesAReproducibleStoreThatTheReaderFinds) {
 }
 
 TEST(SampleStoreTool, RefusesAMissingArgument) {
-    TempDir dir;
+    test::TempDir dir;
     const ToolRun r = run(dir, quoted(MQ_SAMPLE_STORE_TOOL));
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(r.err.empty());
 }
 
 TEST(DumpTool, PrintsRecordsAndTextsAsTheReaderSeesThem) {
-    TempDir dir;
+    test::TempDir dir;
     DbxWriter w;
     const std::string text = "Subject: Caf\xE9\r\n\r\n" + std::string(1500, 'b') + "\r\n";
     DbxMessage m;
@@ -189,7 +168,7 @@ TEST(DumpTool, PrintsRecordsAndTextsAsTheReaderSeesThem) {
 }
 
 TEST(DumpTool, ListsTheStoreTheRegistryNames) {
-    TempDir dir;
+    test::TempDir dir;
     StoreBuilder store;
     store.addFolder("Inbox", "Inbox.dbx");
     store.addFolder(
@@ -212,7 +191,7 @@ TEST(DumpTool, ListsTheStoreTheRegistryNames) {
 
 // Bad input ends with one line on standard error and status 1; damage is no crash.
 TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
-    TempDir dir;
+    test::TempDir dir;
     DbxWriter w;
     for (std::uint32_t i = 1; i <= 20; ++i) {
         DbxMessage m;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 
 namespace mq::test {
@@ -12,9 +13,9 @@ namespace mq::test {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "mq-platform-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
+        std::string pattern = (std::filesystem::temp_directory_path() / "mq-test-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+        path_ = pattern;
     }
     ~TempDir() {
         std::error_code ec;

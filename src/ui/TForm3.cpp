@@ -80,10 +80,34 @@ void TForm3::FormActivate() {
         owner_.showError(e.what());
     }
     Finished = true;
+    // The last changes are drawn, however soon after them the run ended.
+    setProgressPainting(true);
+    framePending_ = false;
+}
+
+namespace {
+
+// A screen shows a few dozen frames a second; painting every change of a run that changes
+// thousands of times a second would cost more than the run itself.
+constexpr qint64 FrameMilliseconds = 20;
+
+}  // namespace
+
+void TForm3::setProgressPainting(bool enabled) {
+    ui->ProgressBar1->setUpdatesEnabled(enabled);
+    ui->Label2->setUpdatesEnabled(enabled);
+    ui->LongLabel1->setUpdatesEnabled(enabled);
 }
 
 void TForm3::UpdateView(TSubjectObserver*) {
     const ProgressState& state = owner_.progress();
+    // The widgets take every change at once (their texts are always current); only their
+    // painting waits for the next frame, when one change or many are drawn together.
+    if (!framePending_) {
+        framePending_ = true;
+        sinceFrame_.start();
+        setProgressPainting(false);
+    }
     ui->ProgressBar1->setValue(state.ProgressDone);
     const int remaining = state.ProgressTotal - state.ProgressDone;
     if (remaining != shownRemaining_) {
@@ -97,7 +121,10 @@ void TForm3::UpdateView(TSubjectObserver*) {
         ui->LongLabel1->setText(QString::fromStdString(page.toUtf8(shownPrefix_)) +
                                 QString::fromStdString(page.toUtf8(lastComponent(shownItem_))));
     }
+    const bool frameDue = sinceFrame_.elapsed() >= FrameMilliseconds;
+    if (frameDue) setProgressPainting(true);
     QApplication::processEvents();
+    if (frameDue) framePending_ = false;
 }
 
 void TForm3::Timer1Timer() {

@@ -3,6 +3,7 @@
 #include "ui/TSubjectObserver.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 
@@ -43,6 +44,7 @@ private:
     void UpdateView(TSubjectObserver* sender);
     void Timer1Timer();
     void Button1Click();
+    void setProgressPainting(bool enabled);
 
     std::unique_ptr<Ui::TForm3> ui;
     ProgressSubject& owner_;
@@ -52,6 +54,9 @@ private:
     int shownRemaining_ = -1;
     std::string shownItem_;
     std::string shownPrefix_;
+    // The progress widgets paint at most once a frame; see UpdateView.
+    QElapsedTimer sinceFrame_;
+    bool framePending_ = false;
 };
 
 }  // namespace mq

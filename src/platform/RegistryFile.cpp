@@ -34,8 +34,36 @@ std::u16string wide(std::string_view utf8) {
     return out;
 }
 
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+bool isAscii(std::string_view s) {
+    return std::none_of(s.begin(), s.end(),
+                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// Names are compared on every key and value lookup. ASCII names, the usual ones, need no
+// widening; a non-ASCII character may fold onto an ASCII one (U+0130 onto "i"), so any
+// other pair takes the full comparison.
 bool sameName(std::string_view a, std::string_view b) {
+    if (isAscii(a) && isAscii(b)) return std::ranges::equal(a, b, {}, asciiLower, asciiLower);
     return compareIgnoringCase(wide(a), wide(b)) == 0;
+}
+
+// Whether the key at `path` is `asked` or lies below it.
+bool isAtOrBelow(std::string_view path, std::string_view asked) {
+    if (isAscii(path) && isAscii(asked)) {
+        if (path.size() < asked.size()) return false;
+        if (path.size() > asked.size() && path[asked.size()] != '\\') return false;
+        return sameName(path.substr(0, asked.size()), asked);
+    }
+    const std::u16string wideAsked = wide(asked);
+    const std::u16string widePath = wide(path);
+    if (widePath.size() < wideAsked.size()) return false;
+    if (widePath.size() > wideAsked.size() && widePath[wideAsked.size()] != u'\\') return false;
+    return compareIgnoringCase(std::u16string_view(widePath).substr(0, wideAsked.size()),
+                               wideAsked) == 0;
 }
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
@@ -244,7 +272,10 @@ void writeAtomically(const std::filesystem::path& path, const std::string& bytes
         throwWriteError(path, EIO);
     }
 #else
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string tempName = ".";
+    tempName += target.filename().string();
+    tempName += ".XXXXXX";
+    std::string temp = (folder / tempName).string();
     const int fd = mkstemp(temp.data());
     if (fd < 0) throwWriteError(path, errno);
     const auto fail = [&](int error) {
@@ -297,12 +328,30 @@ RegistryFile::~RegistryFile() {
 }
 
 RegistryFile::Stamp RegistryFile::currentStamp() const {
-    std::error_code ec;
     Stamp stamp;
+#ifdef _WIN32
+    std::error_code ec;
     stamp.exists = std::filesystem::exists(path_, ec);
     if (!stamp.exists) return stamp;
     stamp.size = std::filesystem::file_size(path_, ec);
-    stamp.modified = std::filesystem::last_write_time(path_, ec);
+    stamp.modified = std::filesystem::last_write_time(path_, ec).time_since_epoch().count();
+#else
+    // Asked before every key is opened, so one call has to tell everything.
+    struct stat status {};
+    if (::stat(path_.c_str(), &status) != 0) {
+        // Unknown is not missing: load() sorts out which it is.
+        stamp.exists = errno != ENOENT && errno != ENOTDIR;
+        return stamp;
+    }
+    const auto nanoseconds = [](const timespec& t) {
+        return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+    };
+    stamp.exists = true;
+    stamp.size = static_cast<std::uintmax_t>(status.st_size);
+    stamp.modified = nanoseconds(status.st_mtim);
+    stamp.changed = nanoseconds(status.st_ctim);
+    stamp.file = static_cast<std::uint64_t>(status.st_ino);
+#endif
     return stamp;
 }
 
@@ -421,17 +470,12 @@ void RegistryFile::parse(const std::string& text) {
                 if (++i == lines.size()) throw ParseError{lineNumber, "hex data ends early"};
                 data += trim(lines[i]);
             }
-            Value value{name, {}, data};
+            Value value;
+            value.name = std::move(name);
             const std::string error = parseData(data, codePage_, value.value);
             if (!error.empty()) throw ParseError{lineNumber, error};
-            auto old = std::find_if(current->values.begin(), current->values.end(),
-                                    [&](const Value& v) { return sameName(v.name, name); });
-            if (old != current->values.end()) {
-                old->value = std::move(value.value);
-                old->fileData = std::move(value.fileData);
-            } else {
-                current->values.push_back(std::move(value));
-            }
+            value.fileData = std::move(data);
+            putValue(*current, std::move(value));
         } else {
             throw ParseError{lineNumber, "unrecognised line"};
         }
@@ -452,13 +496,8 @@ RegistryFile::Key* RegistryFile::findKey(std::string_view utf8Path) {
 bool RegistryFile::keyExists(std::string_view utf8Path) const {
     // A key exists when it has a section of its own or a section of a key below it.
     if (utf8Path.empty()) return true;
-    const std::u16string asked = wide(utf8Path);
     return std::any_of(keys_.begin(), keys_.end(), [&](const Key& key) {
-        if (!sameName(key.root, kUserRoot)) return false;
-        const std::u16string path = wide(key.path);
-        if (path.size() < asked.size()) return false;
-        if (path.size() > asked.size() && path[asked.size()] != u'\\') return false;
-        return compareIgnoringCase(std::u16string_view(path).substr(0, asked.size()), asked) == 0;
+        return sameName(key.root, kUserRoot) && isAtOrBelow(key.path, utf8Path);
     });
 }
 
@@ -509,16 +548,23 @@ void RegistryFile::apply(const Change& change) {
         found = &keys_.back();
     }
     if (!change.name) return;
-    const std::string utf8Name = codePage_.toUtf8(*change.name);
-    Value value{utf8Name, {RegType::Sz, change.text}, encodeText(change.text, codePage_)};
-    auto old = std::find_if(found->values.begin(), found->values.end(),
-                            [&](const Value& v) { return sameName(v.name, utf8Name); });
-    if (old != found->values.end()) {
-        old->value = std::move(value.value);
-        old->fileData = std::move(value.fileData);
-    } else {
-        found->values.push_back(std::move(value));
+    Value value;
+    value.name = codePage_.toUtf8(*change.name);
+    value.value.type = RegType::Sz;
+    value.value.data = change.text;
+    value.fileData = encodeText(change.text, codePage_);
+    putValue(*found, std::move(value));
+}
+
+void RegistryFile::putValue(Key& key, Value value) {
+    const auto old = std::find_if(key.values.begin(), key.values.end(),
+                                  [&](const Value& v) { return sameName(v.name, value.name); });
+    if (old == key.values.end()) {
+        key.values.push_back(std::move(value));
+        return;
     }
+    old->value = std::move(value.value);
+    old->fileData = std::move(value.fileData);
 }
 
 void RegistryFile::closeKey(RegistryKeyPtr key) {

@@ -3,6 +3,7 @@
 #include "platform/AnsiCodePage.h"
 #include "platform/Registry.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -57,10 +58,13 @@ private:
         std::optional<std::string> name;  // ANSI value name; empty for a created key
         std::string text;
     };
+    // What tells one state of the file from another, taken with a single status call.
     struct Stamp {
         bool exists = false;
         std::uintmax_t size = 0;
-        std::filesystem::file_time_type modified{};
+        std::int64_t modified = 0;  // nanoseconds
+        std::int64_t changed = 0;   // status change, nanoseconds; 0 where unknown
+        std::uint64_t file = 0;     // inode: a file renamed over this one differs; 0 where unknown
         bool operator==(const Stamp&) const = default;
     };
 
@@ -72,6 +76,8 @@ private:
     void throwIfUnreadable() const;
     Key* findKey(std::string_view utf8Path);
     bool keyExists(std::string_view utf8Path) const;
+    // Sets the value of that name (matched ignoring case, spelling kept) or appends it.
+    static void putValue(Key& key, Value value);
     std::string serialize() const;
 
     std::filesystem::path path_;

@@ -4,8 +4,10 @@
 #include "ui/ProgressSubject.h"
 #include "ui_TForm3.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFontDatabase>
+#include <QScreen>
 
 #include <exception>
 
@@ -32,6 +34,10 @@ TForm3::TForm3(ProgressSubject& owner, QWidget* parent)
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, &TForm3::Timer1Timer);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+    // An event loop that waits (an error box during the run, or the run over) has time to
+    // paint: nothing of the progress stays undrawn while the user looks at it.
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &TForm3::paintPendingFrame);
 
     // FormCreate: the range comes from the owner's state now. An empty range would make the
     // bar an endless busy animation, so it keeps at least one step.
@@ -57,6 +63,10 @@ void TForm3::showEvent(QShowEvent* event) {
 
 void TForm3::FormActivate() {
     Timer1->start();
+    // A run changes the labels thousands of times a second; painting each change would cost
+    // more than the run itself, while the screen shows one frame per refresh at most.
+    const qreal rate = screen() ? screen()->refreshRate() : 0;
+    frameMilliseconds_ = rate >= 1 && rate <= 1000 ? qint64(1000 / rate) : 16;
     ProgressState& state = owner_.progress();
     try {
         switch (state.PendingOperation) {
@@ -80,18 +90,14 @@ void TForm3::FormActivate() {
         owner_.showError(e.what());
     }
     Finished = true;
-    // The last changes are drawn, however soon after them the run ended.
-    setProgressPainting(true);
-    framePending_ = false;
+    paintPendingFrame();
 }
 
-namespace {
-
-// A screen shows a few dozen frames a second; painting every change of a run that changes
-// thousands of times a second would cost more than the run itself.
-constexpr qint64 FrameMilliseconds = 20;
-
-}  // namespace
+void TForm3::paintPendingFrame() {
+    if (!framePending_) return;
+    framePending_ = false;
+    setProgressPainting(true);
+}
 
 void TForm3::setProgressPainting(bool enabled) {
     ui->ProgressBar1->setUpdatesEnabled(enabled);
@@ -121,10 +127,8 @@ void TForm3::UpdateView(TSubjectObserver*) {
         ui->LongLabel1->setText(QString::fromStdString(page.toUtf8(shownPrefix_)) +
                                 QString::fromStdString(page.toUtf8(lastComponent(shownItem_))));
     }
-    const bool frameDue = sinceFrame_.elapsed() >= FrameMilliseconds;
-    if (frameDue) setProgressPainting(true);
+    if (sinceFrame_.elapsed() >= frameMilliseconds_) paintPendingFrame();
     QApplication::processEvents();
-    if (frameDue) framePending_ = false;
 }
 
 void TForm3::Timer1Timer() {

@@ -45,6 +45,7 @@ private:
     void Timer1Timer();
     void Button1Click();
     void setProgressPainting(bool enabled);
+    void paintPendingFrame();
 
     std::unique_ptr<Ui::TForm3> ui;
     ProgressSubject& owner_;
@@ -54,8 +55,9 @@ private:
     int shownRemaining_ = -1;
     std::string shownItem_;
     std::string shownPrefix_;
-    // The progress widgets paint at most once a frame; see UpdateView.
+    // The progress widgets paint at most once per refresh of the screen; see UpdateView.
     QElapsedTimer sinceFrame_;
+    qint64 frameMilliseconds_ = 16;
     bool framePending_ = false;
 };
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <set>
@@ -167,9 +168,13 @@ struct FileList::State {
     // (events lost, the folder itself gone or moved): the folder must be listed again.
     bool applyChanges() {
         alignas(inotify_event) char buffer[64 * 1024];
+        constexpr ssize_t LargestEvent = sizeof(inotify_event) + NAME_MAX + 1;
         for (;;) {
             const ssize_t length = ::read(notifyFd, buffer, sizeof buffer);
             if (length <= 0) return length == 0 || errno == EAGAIN || errno == EWOULDBLOCK;
+            // A read that left room for another event took all there were; asking again
+            // would only cost a system call per refresh to hear that nothing is left.
+            const bool drained = length <= ssize_t(sizeof buffer) - LargestEvent;
             for (ssize_t offset = 0; offset < length;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
                 offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
@@ -184,6 +189,7 @@ struct FileList::State {
                 if (event->mask & (IN_CREATE | IN_MOVED_TO)) addIfAbsent(name);
                 if (event->mask & (IN_DELETE | IN_MOVED_FROM)) removeExact(name);
             }
+            if (drained) return true;
         }
     }
 

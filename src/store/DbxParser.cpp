@@ -92,6 +92,30 @@ private:
     std::uint64_t clock_ = 0;
 };
 
+// The blocks of one chain taken so far. A chain usually runs forward through the file, and a
+// block past every block before it cannot be a repeat, so only a chain that turns back needs
+// a set; the usual one costs no allocation per block.
+class VisitedBlocks {
+public:
+    // False when the block was taken before.
+    bool insert(std::uint32_t offset) {
+        if (!turnedBack_.empty()) return turnedBack_.insert(offset).second;
+        if (forward_.empty() || offset > forward_.back()) {
+            forward_.push_back(offset);
+            return true;
+        }
+        turnedBack_.insert(forward_.begin(), forward_.end());
+        forward_.clear();
+        return turnedBack_.insert(offset).second;
+    }
+
+    std::size_t size() const { return forward_.size() + turnedBack_.size(); }
+
+private:
+    std::vector<std::uint32_t> forward_;  // ascending
+    std::unordered_set<std::uint32_t> turnedBack_;
+};
+
 // An indexed record as read: its entry table and data area, both cut to what the file and
 // the body length allow.
 struct Record {
@@ -363,10 +387,10 @@ void readMessageText(ByteSource& file, std::int32_t position, std::string& text,
     CachedReader in(file);
     // Blocks that do not overlap: a longer chain must reuse bytes, so it is damage.
     const std::uint64_t maxBlocks = in.size() / BlockLayout::Size;
-    std::unordered_set<std::uint32_t> seen;
+    VisitedBlocks seen;
     std::array<std::byte, BlockLayout::Size> block;
     auto current = static_cast<std::uint32_t>(position);
-    while (seen.size() < maxBlocks && seen.insert(current).second) {
+    while (seen.size() < maxBlocks && seen.insert(current)) {
         if (!in.read(current, block) || le32(block.data() + BlockLayout::SelfOffset) != current)
             break;
         const auto* data = reinterpret_cast<const char*>(block.data() + BlockLayout::Data);

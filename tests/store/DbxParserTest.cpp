@@ -254,6 +254,25 @@ TEST(MessageText, ChainEndsOnMismatchRepeatOrEndOfFile) {
     EXPECT_EQ(readText(cut), "one");
 }
 
+TEST(MessageText, ChainThatTurnsBackIsReadUntilItRepeats) {
+    // From the middle block back to the first, on past the middle to the last, then back.
+    DbxBlock first = block("a"), middle = block("b"), last = block("c");
+    middle.next = DbxRef::chain(0, 0);
+    first.next = DbxRef::chain(0, 2);
+    last.next = DbxRef::chain(0, 0);
+    DbxWriter w;
+    const std::size_t chain = w.addChain({first, middle, last});
+    w.setItemCount(1);
+    Chain c{w.build(), static_cast<std::int32_t>(w.offsetOfBlock(chain, 1))};
+    EXPECT_EQ(readText(c), "bac");
+    last.next = DbxRef::chain(0, 1);
+    DbxWriter again;
+    again.addChain({first, middle, last});
+    again.setItemCount(1);
+    c = Chain{again.build(), static_cast<std::int32_t>(again.offsetOfBlock(chain, 1))};
+    EXPECT_EQ(readText(c), "bac");
+}
+
 TEST(MessageText, PositionItemCountAndStopRequest) {
     const Chain c = chainOf({block("1"), block("2"), block("3"), block("4")});
     MemoryByteSource file(c.bytes);

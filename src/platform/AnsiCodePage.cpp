@@ -118,6 +118,10 @@ AnsiCodePage::AnsiCodePage(int codePage) : codePage_(codePage) {
     }
     for (int b = 0; b < 256; ++b) reverse_[b] = {table_[b], static_cast<unsigned char>(b)};
     std::sort(reverse_.begin(), reverse_.end());
+    asciiIsItself_ = true;
+    for (int b = 0; b < 256; ++b)
+        if ((b < 0x80) != (table_[b] < 0x80) || (b < 0x80 && table_[b] != b))
+            asciiIsItself_ = false;
 }
 
 std::u16string AnsiCodePage::widen(std::string_view text) const {
@@ -128,6 +132,7 @@ std::u16string AnsiCodePage::widen(std::string_view text) const {
 }
 
 std::string AnsiCodePage::toUtf8(std::string_view text) const {
+    if (asciiIsItself_ && isAscii(text)) return std::string(text);
     return utf16ToUtf8(widen(text));
 }
 
@@ -151,6 +156,7 @@ std::string AnsiCodePage::fromUtf16(std::u16string_view text) const {
 }
 
 std::string AnsiCodePage::fromUtf8(std::string_view utf8) const {
+    if (asciiIsItself_ && isAscii(utf8)) return std::string(utf8);
     std::u16string wide;
     utf8ToUtf16(utf8, wide);
     for (char16_t& c : wide) {

@@ -28,11 +28,15 @@ public:
     // As fromUtf16; malformed UTF-8 also becomes '?'.
     std::string fromUtf8(std::string_view utf8) const;
     char16_t widenByte(unsigned char byte) const { return table_[byte]; }
+    // ASCII bytes are their own characters and no other byte gives one.
+    bool asciiIsItself() const { return asciiIsItself_; }
 
 private:
     int codePage_;
     std::array<char16_t, 256> table_{};
     std::array<std::pair<char16_t, unsigned char>, 256> reverse_{};  // sorted by character
+    // ASCII texts then convert to and from UTF-8 unchanged, with no widening on the way.
+    bool asciiIsItself_ = false;
 };
 
 }  // namespace mq

@@ -38,11 +38,6 @@ char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-bool isAscii(std::string_view s) {
-    return std::none_of(s.begin(), s.end(),
-                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
 // Names are compared on every key and value lookup. ASCII names, the usual ones, need no
 // widening; a non-ASCII character may fold onto an ASCII one (U+0130 onto "i"), so any
 // other pair takes the full comparison.

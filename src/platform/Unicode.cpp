@@ -121,4 +121,9 @@ int compareIgnoringCase(std::u16string_view a, std::u16string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
+bool isAscii(std::string_view text) {
+    return std::none_of(text.begin(), text.end(),
+                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
 }  // namespace mq

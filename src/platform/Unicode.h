@@ -20,4 +20,7 @@ char16_t foldCase(char16_t c);
 // starts with it. Negative, zero or positive.
 int compareIgnoringCase(std::u16string_view a, std::u16string_view b);
 
+// No byte above 0x7F: the text reads the same in UTF-8 and in every single-byte page.
+bool isAscii(std::string_view text);
+
 }  // namespace mq

@@ -2,6 +2,7 @@
 
 #include "platform/AnsiCodePage.h"
 #include "platform/LocaleCompare.h"
+#include "platform/Unicode.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,21 +24,6 @@ namespace mq {
 namespace {
 
 #ifndef _WIN32
-// Whether the page gives every ASCII byte its own character, as the locale comparison then
-// orders two ASCII names exactly as their lower-cased bytes.
-bool asciiKeepsItself(const AnsiCodePage& page) {
-    std::string ascii(0x80, '\0');
-    for (int b = 0; b < 0x80; ++b) ascii[static_cast<std::size_t>(b)] = static_cast<char>(b);
-    const std::u16string wide = page.widen(ascii);
-    for (std::size_t i = 0; i < wide.size(); ++i)
-        if (wide[i] != static_cast<char16_t>(i)) return false;
-    return true;
-}
-
-bool isAscii(std::string_view s) {
-    return std::none_of(s.begin(), s.end(),
-                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
 
 int asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
@@ -49,8 +35,8 @@ int asciiLower(char c) {
 struct LocaleLess {
     bool operator()(const std::string& a, const std::string& b) const {
 #ifndef _WIN32
-        static const bool asciiFastPath = asciiKeepsItself(AnsiCodePage::system());
-        if (asciiFastPath && isAscii(a) && isAscii(b))
+        // Where the page keeps ASCII as it is, two ASCII names order as their lower-cased bytes.
+        if (AnsiCodePage::system().asciiIsItself() && isAscii(a) && isAscii(b))
             return std::lexicographical_compare(
                 a.begin(), a.end(), b.begin(), b.end(),
                 [](char x, char y) { return asciiLower(x) < asciiLower(y); });

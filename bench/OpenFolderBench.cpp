@@ -5,13 +5,13 @@
 //
 //   OpenFolderBench [messages]
 
+#include "WholeJob.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/LocaleSettings.h"
 #include "platform/RegistryFile.h"
 #include "support/GeneratedFolder.h"
 #include "support/StoreBuilder.h"
 #include "ui/TForm1.h"
-#include "ui/UserDialogs.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -20,48 +20,16 @@
 #include <QTableView>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double secondsOf(const std::function<void()>& job) {
-    const Clock::time_point start = Clock::now();
-    job();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-long peakRssKilobytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// A timed run answers nothing: any box is a failure, and is counted.
-class SilentDialogs : public mq::UserDialogs {
-public:
-    void showMessage(const QString&, const QString& text, QMessageBox::Icon) override {
-        ++messages;
-        std::fprintf(stderr, "message box: %s\n", text.toLocal8Bit().constData());
-    }
-    QString getSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString browseForFolder(QWidget*, const QString&, const QString&) override { return {}; }
-    int messages = 0;
-};
-
-}  // namespace
+using namespace mq::bench;
 
 int main(int argc, char* argv[]) {
     const std::size_t count = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100'000;
@@ -83,7 +51,7 @@ int main(int argc, char* argv[]) {
     const long rssBefore = peakRssKilobytes();
 
     mq::RegistryFile registry(mq::registryFileIn(configHome));
-    SilentDialogs dialogs;
+    BenchDialogs dialogs;
     mq::LocaleSettings locale;
     mq::AnsiCodePage codePage(1252);
     mq::TForm1 form(registry, dialogs, locale, codePage, [] {});
@@ -92,27 +60,29 @@ int main(int argc, char* argv[]) {
 
     auto* folders = form.findChild<QListWidget*>("ListBox1");
     auto* list = form.findChild<QTableView*>("VST1");
-    const double open = secondsOf([&] {
-        folders->setCurrentRow(0);
-        QApplication::processEvents();  // the layout of the new rows, then the paint
-        list->viewport()->repaint();
-    });
-    const double bySubject = secondsOf([&] {
-        form.VST1HeaderClick(2);
-        list->viewport()->repaint();
-    });
-    const double byReceived = secondsOf([&] {
-        form.VST1HeaderClick(4);
-        list->viewport()->repaint();
-    });
+    const double open =
+        timed([&] {
+            folders->setCurrentRow(0);
+            QApplication::processEvents();  // the layout of the new rows, then the paint
+            list->viewport()->repaint();
+        }).wall;
+    const double bySubject = timed([&] {
+                                 form.VST1HeaderClick(2);
+                                 list->viewport()->repaint();
+                             }).wall;
+    const double byReceived = timed([&] {
+                                  form.VST1HeaderClick(4);
+                                  list->viewport()->repaint();
+                              }).wall;
     QScrollBar* scroll = list->verticalScrollBar();
     int pages = 0;
-    const double scrolled = secondsOf([&] {
-        for (int value = 0; value <= scroll->maximum(); value += scroll->pageStep(), ++pages) {
-            scroll->setValue(value);
-            list->viewport()->repaint();
-        }
-    });
+    const double scrolled =
+        timed([&] {
+            for (int value = 0; value <= scroll->maximum(); value += scroll->pageStep(), ++pages) {
+                scroll->setValue(value);
+                list->viewport()->repaint();
+            }
+        }).wall;
 
     const int rows = list->model()->rowCount();
     std::printf("messages              %d\n", rows);
@@ -123,6 +93,6 @@ int main(int argc, char* argv[]) {
                 pages > 0 ? scrolled * 1000 / pages : 0.0);
     std::printf("peak memory           %.1f MB  (%.1f MB with no window yet; target < 200 MB)\n",
                 peakRssKilobytes() / 1024.0, rssBefore / 1024.0);
-    const bool ok = dialogs.messages == 0 && rows == static_cast<int>(count);
+    const bool ok = dialogs.boxes == 0 && rows == static_cast<int>(count);
     return ok ? EXIT_SUCCESS : EXIT_FAILURE;
 }

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace mq {
 
@@ -45,47 +46,71 @@ bool writeNewFile(const std::string& path, std::string_view content) {
     return fillAndClose(fd, path, content, false) == 0;
 }
 
-ReplaceResult replaceFile(const std::string& path, std::string_view content) {
-    const auto failed = [](bool created) { return ReplaceResult{created, errno ? errno : EIO}; };
+FileReplacement::FileReplacement(const std::string& path) : target_(path) {
+    const auto failed = [this] { state_ = {false, errno ? errno : EIO}; };
     // A link is followed, so the file it names is replaced and the link stays.
-    std::string target = path;
     struct stat old {};
     const bool exists = ::stat(path.c_str(), &old) == 0;
     if (exists) {
-        if (!S_ISREG(old.st_mode)) return {false, EISDIR};
-        if (::access(path.c_str(), W_OK) != 0) return failed(false);
+        if (!S_ISREG(old.st_mode)) {
+            state_ = {false, EISDIR};
+            return;
+        }
         char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved) == nullptr) return failed(false);
-        target = resolved;
+        if (::access(path.c_str(), W_OK) != 0 || ::realpath(path.c_str(), resolved) == nullptr) {
+            failed();
+            return;
+        }
+        target_ = resolved;
     }
+    flush_ = exists;
 
     // A short name in the target's folder, so the rename stays on one file system and a
     // long target name cannot make the temporary one too long.
-    const std::string folder = target.substr(0, target.find_last_of('/') + 1);
-    int fd = -1;
-    std::string temporary;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = folder + ".mailquarry-" + std::to_string(::getpid()) + "-" +
-                    std::to_string(attempt) + ".tmp";
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return failed(false);
+    const std::string folder = target_.substr(0, target_.find_last_of('/') + 1);
+    for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
+        temporary_ = folder + ".mailquarry-" + std::to_string(::getpid()) + "-" +
+                     std::to_string(attempt) + ".tmp";
+        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) break;
     }
-    if (fd < 0) return failed(false);
-    // The replacement keeps the old file's permissions, and reaches the disk before it takes
-    // the old file's place; a new file needs no such care.
-    if (exists && ::fchmod(fd, old.st_mode & 07777) != 0) {
-        const ReplaceResult result = failed(true);
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return result;
+    if (fd_ < 0) {
+        failed();
+        return;
     }
-    if (const int error = fillAndClose(fd, temporary, content, exists)) return {true, error};
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        const ReplaceResult result = failed(true);
-        ::unlink(temporary.c_str());
-        return result;
-    }
-    return {true, 0};
+    state_.created = true;
+    // The replacement keeps the old file's permissions.
+    if (exists && ::fchmod(fd_, old.st_mode & 07777) != 0) state_.error = errno ? errno : EIO;
+}
+
+FileReplacement::~FileReplacement() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    ::unlink(temporary_.c_str());
+}
+
+void FileReplacement::append(std::string_view content) {
+    if (fd_ < 0 || state_.error != 0) return;
+    if (!writeAll(fd_, content)) state_.error = errno ? errno : EIO;
+}
+
+ReplaceResult FileReplacement::commit() {
+    if (fd_ < 0) return state_;
+    const int fd = std::exchange(fd_, -1);
+    // A replacement reaches the disk before it takes the old file's place; a new file needs
+    // no such care.
+    if (state_.error == 0 && flush_ && ::fsync(fd) != 0) state_.error = errno ? errno : EIO;
+    if (::close(fd) != 0 && state_.error == 0) state_.error = errno ? errno : EIO;
+    if (state_.error == 0 && ::rename(temporary_.c_str(), target_.c_str()) != 0)
+        state_.error = errno ? errno : EIO;
+    if (state_.error != 0) ::unlink(temporary_.c_str());
+    return state_;
+}
+
+ReplaceResult replaceFile(const std::string& path, std::string_view content) {
+    FileReplacement file(path);
+    file.append(content);
+    return file.commit();
 }
 
 }  // namespace mq

@@ -19,9 +19,31 @@ struct ReplaceResult {
     explicit operator bool() const { return error == 0; }
 };
 
-// Puts `content` at `path` (UTF-8): written completely beside the target first, then renamed
-// over it, so a failure leaves an existing target as it was. A target that the user may not
-// write, or that is not a plain file, is not replaced.
+// A file that takes the place of the one at `path` (UTF-8) once its whole content is
+// written: the content goes into a temporary file beside the target, and commit() renames it
+// over the target, so a failure at any point leaves an existing target as it was. A target
+// that the user may not write, or that is not a plain file, is not replaced. Destroyed
+// without a commit, it leaves nothing behind.
+class FileReplacement {
+public:
+    explicit FileReplacement(const std::string& path);
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    // After a failure further content is ignored; commit() reports the failure.
+    void append(std::string_view content);
+    ReplaceResult commit();
+
+private:
+    std::string target_;
+    std::string temporary_;
+    int fd_ = -1;
+    bool flush_ = false;
+    ReplaceResult state_;
+};
+
+// Puts `content` at `path` through a FileReplacement.
 ReplaceResult replaceFile(const std::string& path, std::string_view content);
 
 // Every line of a saved file ends in CR LF: appends one unless the text already ends so.

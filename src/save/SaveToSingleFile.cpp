@@ -4,35 +4,15 @@
 #include "save/FileWrite.h"
 #include "view/OperationHost.h"
 
-#include <algorithm>
-#include <cstdint>
-#include <new>
-
 namespace mq {
-
-namespace {
-
-// Room for the texts as their records give their sizes, so that a big save does not copy
-// what it has collected again and again. Sizes are only a hint: damaged records may claim
-// anything, so the hint is capped and a refusal of the memory is no failure.
-void reserveFor(std::string& content, const SelectedMessages& messages) {
-    constexpr std::size_t cap = std::size_t(1) << 30;
-    std::size_t expected = content.size();
-    for (const TMessHead* message : messages.rows)
-        expected += std::size_t(std::max(message->Size, 0)) + 5;
-    try {
-        content.reserve(std::min(expected, cap));
-    } catch (const std::bad_alloc&) {
-    }
-}
-
-}  // namespace
 
 void SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messages,
                               std::string path) {
+    // The content goes straight into the file that replaces the target at the end, so a big
+    // folder is never held in memory as a whole.
     static constexpr std::string_view separator = " \r\n";
-    std::string content(separator);
-    reserveFor(content, messages);
+    FileReplacement content(AnsiCodePage::system().toUtf8(path));
+    content.append(separator);
     ProgressState& state = host.progress();
     state.begin(messages.rows.size());
 
@@ -42,16 +22,16 @@ void SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messa
         state.ProgressItem = message->Subject;
         if (!readSelectedMessage(host, messages, *message, text)) break;
         terminateLastLine(text);
-        content += text;
-        content += separator;
+        content.append(text);
+        content.append(separator);
         ++state.ProgressDone;
         host.NotifyObservers();
     }
     WriteSingleFile(host, path, content);
 }
 
-bool WriteSingleFile(OperationHost& host, const std::string& path, std::string_view content) {
-    if (replaceFile(AnsiCodePage::system().toUtf8(path), content)) return true;
+bool WriteSingleFile(OperationHost& host, const std::string& path, FileReplacement& content) {
+    if (content.commit()) return true;
     host.showError("Error during file save to: " + path);
     return false;
 }

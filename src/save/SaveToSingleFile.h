@@ -1,9 +1,9 @@
 #pragma once
 
+#include "save/FileWrite.h"
 #include "save/SelectedMessages.h"
 
 #include <string>
-#include <string_view>
 
 namespace mq {
 
@@ -17,9 +17,9 @@ class OperationHost;
 void SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messages,
                               std::string path);
 
-// Replaces the file at `path` with `content` only once the content is completely written.
-// A failure shows "Error during file save to: " with the path and leaves an existing file
-// as it was. True when the file was written.
-bool WriteSingleFile(OperationHost& host, const std::string& path, std::string_view content);
+// Puts the collected content in place of the file at `path`. A failure at any point of the
+// run shows "Error during file save to: " with the path and leaves an existing file as it
+// was. True when the file was written.
+bool WriteSingleFile(OperationHost& host, const std::string& path, FileReplacement& content);
 
 }  // namespace mq

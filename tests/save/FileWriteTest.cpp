@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -88,6 +89,27 @@ TEST(FileWrite, AReplacedFileSurvivesAFailedWrite) {
 
     EXPECT_TRUE(replaceFile((store.outDir / "new.txt").string(), "new"));
     EXPECT_EQ(readFile(store.outDir / "new.txt"), "new");
+
+    // Filled piece by piece: the target changes only at the commit, and an abandoned
+    // replacement leaves nothing behind.
+    {
+        FileReplacement growing(path.string());
+        growing.append("first ");
+        growing.append("second");
+        EXPECT_EQ(readFile(path), "via link");
+        EXPECT_TRUE(growing.commit());
+    }
+    EXPECT_EQ(readFile(path), "first second");
+    {
+        FileReplacement abandoned(path.string());
+        abandoned.append("never seen");
+    }
+    EXPECT_EQ(readFile(path), "first second");
+    EXPECT_EQ(namesIn(store.outDir),
+              (std::vector<std::string>{"all.txt", "folder.txt", "link.txt", "new.txt"}));
+    const ReplaceResult missing = replaceFile((store.root / "missing" / "all.txt").string(), "x");
+    EXPECT_FALSE(missing.created);
+    EXPECT_EQ(missing.error, ENOENT);
 }
 
 }  // namespace

@@ -13,20 +13,11 @@ void SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messa
     static constexpr std::string_view separator = " \r\n";
     FileReplacement content(AnsiCodePage::system().toUtf8(path));
     content.append(separator);
-    ProgressState& state = host.progress();
-    state.begin(messages.rows.size());
-
-    std::string text;
-    for (const TMessHead* message : messages.rows) {
-        if (state.Cancelled) break;
-        state.ProgressItem = message->Subject;
-        if (!readSelectedMessage(host, messages, *message, text)) break;
+    forEachMessageText(host, messages, [&content](const TMessHead&, std::string& text) {
         terminateLastLine(text);
         content.append(text);
         content.append(separator);
-        ++state.ProgressDone;
-        host.NotifyObservers();
-    }
+    });
     WriteSingleFile(host, path, content);
 }
 

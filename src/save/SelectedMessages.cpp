@@ -31,4 +31,21 @@ bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
     return !host.progress().Cancelled;
 }
 
+void forEachMessageText(OperationHost& host, const SelectedMessages& messages,
+                        const std::function<void(const TMessHead&, std::string&)>& process) {
+    ProgressState& state = host.progress();
+    state.begin(messages.rows.size());
+    // One buffer for every message: its capacity carries over, so a folder of similar
+    // messages is read without a new allocation each time.
+    std::string text;
+    for (const TMessHead* message : messages.rows) {
+        if (state.Cancelled) break;
+        state.ProgressItem = message->Subject;
+        if (!readSelectedMessage(host, messages, *message, text)) break;
+        process(*message, text);
+        ++state.ProgressDone;
+        host.NotifyObservers();
+    }
+}
+
 }  // namespace mq

@@ -3,6 +3,7 @@
 #include "store/StoreReader.h"
 #include "store/TMessHead.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,12 @@ struct SelectedMessages {
 // text is not to be used.
 bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
                          const TMessHead& message, std::string& text);
+
+// The run of the single-file save and the body scan: starts the progress over the selected
+// rows, then for each row, while no stop is requested, shows its subject, reads its text and
+// hands both to `process`, counts it done and notifies the observers. A stop or a failed
+// read ends the run before that message is processed.
+void forEachMessageText(OperationHost& host, const SelectedMessages& messages,
+                        const std::function<void(const TMessHead&, std::string&)>& process);
 
 }  // namespace mq

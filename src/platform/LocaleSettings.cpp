@@ -165,13 +165,14 @@ std::string fromStrftime(const std::string& format, char separator, char placeho
             }
             continue;
         }
-        char spec = format[++i];
-        while ((spec == 'E' || spec == 'O' || spec == '-' || spec == '_' || spec == '0') &&
+        char conversion = format[++i];
+        while ((conversion == 'E' || conversion == 'O' || conversion == '-' || conversion == '_' ||
+                conversion == '0') &&
                i + 1 < format.size()) {
-            spec = format[++i];
+            conversion = format[++i];
         }
         const char* letters = nullptr;
-        switch (spec) {
+        switch (conversion) {
             case 'd':
                 letters = "dd";
                 break;

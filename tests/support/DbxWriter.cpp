@@ -423,14 +423,14 @@ void DbxWriter::emitChain(DbxSink& sink, std::size_t c) const {
                            block.begin() + 16, [](char ch) { return static_cast<std::byte>(ch); });
             put(&block[0], self);
         } else {
-            const DbxBlock& spec = chain.blocks[b];
-            const std::size_t n = std::min<std::size_t>(blockDataSize, spec.data.size());
-            std::copy_n(spec.data.begin(), n, block.begin() + 16);
-            length = spec.length ? static_cast<std::uint32_t>(*spec.length)
-                                 : static_cast<std::uint32_t>(n);
-            put(&block[0], spec.selfOffset.value_or(self));
-            if (spec.next) {
-                next = resolve(*spec.next);
+            const DbxBlock& wanted = chain.blocks[b];
+            const std::size_t n = std::min<std::size_t>(blockDataSize, wanted.data.size());
+            std::copy_n(wanted.data.begin(), n, block.begin() + 16);
+            length = wanted.length ? static_cast<std::uint32_t>(*wanted.length)
+                                   : static_cast<std::uint32_t>(n);
+            put(&block[0], wanted.selfOffset.value_or(self));
+            if (wanted.next) {
+                next = resolve(*wanted.next);
             }
         }
         put(&block[4], blockDataSize);

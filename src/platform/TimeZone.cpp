@@ -3,8 +3,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <cstdlib>
 #include <ctime>
 #include <optional>
+#include <string>
 #endif
 
 namespace mq {
@@ -50,6 +52,27 @@ std::optional<int> otherOffset(std::time_t now, bool daylightTime) {
     return std::nullopt;
 }
 
+// The other season's offset takes a search of up to a year of weeks; it is the same for every
+// call until the zone, its season or the day changes, and saves call this once per message.
+std::optional<int> cachedOtherOffset(std::time_t now, bool daylightTime, int offset) {
+    struct Key {
+        std::string zone;
+        bool daylightTime = false;
+        int offset = 0;
+        std::time_t day = -1;
+        bool operator==(const Key&) const = default;
+    };
+    thread_local Key cachedKey;
+    thread_local std::optional<int> cachedValue;
+    const char* zone = std::getenv("TZ");
+    Key key{zone ? zone : "", daylightTime, offset, now / (24 * 3600)};
+    if (!(key == cachedKey)) {
+        cachedValue = otherOffset(now, !daylightTime);
+        cachedKey = std::move(key);
+    }
+    return cachedValue;
+}
+
 }  // namespace
 
 TimeZoneNow timeZoneNow() {
@@ -59,17 +82,18 @@ TimeZoneNow timeZoneNow() {
     TimeZoneNow zone;
     if (!localtime_r(&now, &local)) return zone;
     const int offset = static_cast<int>(local.tm_gmtoff / 60);
+    const bool daylightTime = local.tm_isdst > 0;
+    const std::optional<int> other = cachedOtherOffset(now, daylightTime, offset);
     // A zone without daylight time is reported as in standard time, so that its bias is
     // applied; Windows may call it "unknown" and callers would then use no offset at all.
-    if (local.tm_isdst > 0) {
+    if (daylightTime) {
         zone.id = TimeZoneNow::Id::Daylight;
-        zone.bias = -otherOffset(now, false).value_or(static_cast<int>(-timezone / 60));
+        zone.bias = -other.value_or(static_cast<int>(-timezone / 60));
         zone.daylightBias = -offset - zone.bias;
     } else {
         zone.id = TimeZoneNow::Id::Standard;
         zone.bias = -offset;
-        const std::optional<int> summer = otherOffset(now, true);
-        zone.daylightBias = summer ? -*summer - zone.bias : 0;
+        zone.daylightBias = other ? -*other - zone.bias : 0;
     }
     return zone;
 }

@@ -25,15 +25,6 @@ bool writeAll(int fd, std::string_view content) {
     return true;
 }
 
-// Writes and closes; on any failure the file is removed. Returns the failure's errno, or 0.
-int fillAndClose(int fd, const std::string& path, std::string_view content, bool flush) {
-    int error = 0;
-    if (!writeAll(fd, content) || (flush && ::fsync(fd) != 0)) error = errno ? errno : EIO;
-    if (::close(fd) != 0 && error == 0) error = errno ? errno : EIO;
-    if (error != 0) ::unlink(path.c_str());
-    return error;
-}
-
 }  // namespace
 
 void terminateLastLine(std::string& text) {
@@ -41,9 +32,32 @@ void terminateLastLine(std::string& text) {
 }
 
 bool writeNewFile(const std::string& path, std::string_view content) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    return fillAndClose(fd, path, content, false) == 0;
+    NewFile file(path);
+    file.append(content);
+    return file.close();
+}
+
+NewFile::NewFile(const std::string& path)
+    : path_(path),
+      fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)),
+      failed_(fd_ < 0) {}
+
+NewFile::~NewFile() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    ::unlink(path_.c_str());
+}
+
+void NewFile::append(std::string_view content) {
+    if (fd_ >= 0 && !failed_ && !writeAll(fd_, content)) failed_ = true;
+}
+
+bool NewFile::close() {
+    if (fd_ < 0) return false;
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0) failed_ = true;
+    if (failed_) ::unlink(path_.c_str());
+    return !failed_;
 }
 
 FileReplacement::FileReplacement(const std::string& path) : target_(path) {

@@ -170,6 +170,7 @@ void TForm1::connectSurfaces() {
     bind(ui->SelectAll1, nullptr, ui->SelectAll2, &TForm1::SelectAll1Click);
     bind(ui->Exit1, nullptr, ui->SpeedButton4, &TForm1::Exit1Click);
     bind(ui->Contents1, nullptr, ui->SpeedButton5, &TForm1::Contents1Click);
+    bind(ui->ExportAllFolders1, nullptr, nullptr, &TForm1::ExportAllFolders1Click);
     bind(ui->About1, nullptr, nullptr, &TForm1::About1Click);
     bind(ui->Identities1, nullptr, nullptr, &TForm1::Identities1Click);
     bind(ui->Speedbar1, nullptr, nullptr, &TForm1::Speedbar1Click);

@@ -2,7 +2,7 @@
 
 #include "export/FolderTree.h"
 #include "export/StoreExport.h"
-#include "platform/AnsiCodePage.h"
+#include "ui/AnsiText.h"
 #include "ui/UserDialogs.h"
 #include "ui/ui_TExportDialog.h"
 
@@ -38,7 +38,7 @@ TExportDialog::TExportDialog(UserDialogs& dialogs, const AnsiCodePage& codePage,
     const std::function<void(std::size_t, QTreeWidgetItem*)> add = [&](std::size_t folder,
                                                                        QTreeWidgetItem* parent) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(ui->FolderChecks);
-        item->setText(0, widen(folders[folder].Name));
+        item->setText(0, widenAnsi(codePage_, folders[folder].Name));
         item->setData(0, FolderRole, qulonglong(folder));
         if (folders[folder].FileName.empty()) {
             item->setFlags(Qt::ItemIsEnabled);
@@ -55,24 +55,14 @@ TExportDialog::TExportDialog(UserDialogs& dialogs, const AnsiCodePage& codePage,
 
 TExportDialog::~TExportDialog() = default;
 
-QString TExportDialog::widen(const std::string& text) const {
-    const std::u16string wide = codePage_.widen(text);
-    return QString::fromUtf16(wide.data(), qsizetype(wide.size()));
-}
-
-std::string TExportDialog::narrow(const QString& text) const {
-    return codePage_.fromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                   std::size_t(text.size())));
-}
-
 void TExportDialog::fill(const TPref& pref) {
-    ui->TargetEdit->setText(widen(pref.ExportDirectory));
+    ui->TargetEdit->setText(widenAnsi(codePage_, pref.ExportDirectory));
     const bool eml = parseExportFormat(pref.ExportFormat) == ExportFormat::Eml;
     (eml ? ui->EmlButton : ui->MboxButton)->setChecked(true);
 }
 
 void TExportDialog::readBack(TPref& pref) const {
-    pref.ExportDirectory = narrow(ui->TargetEdit->text());
+    pref.ExportDirectory = narrowToAnsi(codePage_, ui->TargetEdit->text());
     pref.ExportFormat = std::string(
         exportFormatName(ui->EmlButton->isChecked() ? ExportFormat::Eml : ExportFormat::Mbox));
 }

@@ -41,8 +41,6 @@ public:
 
 private:
     void updateExportButton();
-    QString widen(const std::string& text) const;
-    std::string narrow(const QString& text) const;
 
     std::unique_ptr<Ui::TExportDialog> ui;
     UserDialogs& dialogs_;

@@ -4,6 +4,7 @@
 #include "platform/StoreFile.h"
 #include "save/DateFormat.h"
 #include "store/DateTime.h"
+#include "ui/AnsiText.h"
 #include "ui/ImageList1.h"
 #include "ui/PaintedIcons.h"
 #include "ui/VST1Model.h"
@@ -482,8 +483,7 @@ void TForm1::StoreFileNameItems() {
 }
 
 QString TForm1::widen(const std::string& text) const {
-    const std::u16string wide = codePage_.widen(text);
-    return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
+    return widenAnsi(codePage_, text);
 }
 
 std::string TForm1::programFolder() const {

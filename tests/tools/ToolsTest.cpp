@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -223,6 +226,39 @@ TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
         EXPECT_EQ(run(dir, dump + " header " + quoted(file.string())).status, 0);
         EXPECT_EQ(run(dir, dump + " text " + quoted(file.string()) + " 9404").status, 0);
         EXPECT_NE(run(dir, dump + " node " + quoted(file.string()) + " 4294967295").status, -1);
+    }
+}
+
+// The whole sample store, found as the window finds it; then a folder the mail client holds,
+// which is reported while the rest is exported.
+TEST(ExportTool, ExportsAStoreAndSaysWhatItCouldNot) {
+    test::TempDir dir;
+    ASSERT_EQ(run(dir, quoted(MQ_SAMPLE_STORE_TOOL) + " " + quoted(dir.path().string())).status, 0);
+    const std::string tool = quoted(MQ_EXPORT_TOOL);
+    const fs::path mbox = dir.path() / "mbox";
+    const ToolRun all = run(dir, tool + " " + quoted(mbox.string()));
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_TRUE(all.out.starts_with("436 messages of 8 folders exported to " + mbox.string()));
+    EXPECT_NE(all.err.find("Exporting Projects/Nordlicht: "), std::string::npos);
+    EXPECT_GT(fs::file_size(mbox / "Projects.sbd" / "Nordlicht"), 0u);
+
+    const fs::path store = dir.path() / "store";
+    const int lock = ::open((store / "Inbox.dbx").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+    const fs::path eml = dir.path() / "eml";
+    const ToolRun some = run(dir, tool + " --store " + quoted(store.string()) +
+                                      " --format eml --folder Inbox --folder Projects/Nordlicht " +
+                                      quoted(eml.string()));
+    ::close(lock);
+    EXPECT_EQ(some.status, 2);
+    EXPECT_NE(some.out.find("\nInbox: DBX File Inbox.dbx cannot be accessed"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(eml / "Projects" / "Nordlicht"), {}), 25);
+
+    EXPECT_EQ(run(dir, tool + " --help").status, 0);
+    for (const std::string args :
+         {"", "--format tar x", "--folder Nowhere x", "--bogus x", "a b"}) {
+        SCOPED_TRACE(args);
+        EXPECT_EQ(run(dir, tool + " " + args).status, 1);
     }
 }
 

@@ -61,10 +61,10 @@ void ProgressLine::NotifyObservers() {
 void ProgressLine::draw() {
     const int total = state_.ProgressTotal > 0 ? state_.ProgressTotal : 1;
     const int filled = int(long(BarWidth) * std::min(state_.ProgressDone, total) / total);
-    std::string line = "[" + std::string(std::size_t(filled), '#') +
-                       std::string(std::size_t(BarWidth - filled), '-') + "] " +
-                       std::to_string(state_.ProgressDone) + "/" +
-                       std::to_string(state_.ProgressTotal) + " " + state_.ProgressPrefix;
+    std::string line(1, '[');
+    line.append(std::size_t(filled), '#').append(std::size_t(BarWidth - filled), '-');
+    line.append("] ").append(std::to_string(state_.ProgressDone)).push_back('/');
+    line.append(std::to_string(state_.ProgressTotal)).append(" ").append(state_.ProgressPrefix);
     // Cut in the 8-bit text, where a character is a byte, before it is encoded.
     if (line.size() > LineWidth) line.resize(LineWidth);
     const std::size_t width = line.size();

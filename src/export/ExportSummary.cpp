@@ -27,13 +27,20 @@ std::string exportSummaryText(const ExportSummary& summary, const std::string& t
             counted(summary.folders, "folder", "folders") + " exported to " + target + " (" +
             size(summary.bytes) + ").";
     if (summary.failures.empty()) return text;
+    // A damaged folder list can name thousands of missing files; a box shows a screenful.
+    constexpr std::size_t MaxListed = 20;
     text += "\n\nNot exported:";
-    for (const ExportFailure& failure : summary.failures) {
-        text += "\n" + failure.folder + ": ";
+    for (std::size_t i = 0; i < summary.failures.size() && i < MaxListed; ++i) {
+        const ExportFailure& failure = summary.failures[i];
+        text += "\n";
+        if (!failure.folder.empty()) text += failure.folder + ": ";
         if (failure.messages > 1)
             text += counted(failure.messages, "message", "messages") + ", the first: ";
         text += failure.reason;
     }
+    if (summary.failures.size() > MaxListed)
+        text += "\n... and " + counted(summary.failures.size() - MaxListed, "folder", "folders") +
+                " more.";
     return text;
 }
 

@@ -9,7 +9,7 @@ namespace mq {
 
 // What could not be exported of one folder.
 struct ExportFailure {
-    std::string folder;        // its place in the store, "Projects/Nordlicht"
+    std::string folder;        // its place in the store, "Projects/Nordlicht"; empty: every folder
     std::string reason;        // the first failure
     std::size_t messages = 0;  // messages not written; 0 when the folder failed as a whole
 };

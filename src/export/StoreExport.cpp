@@ -100,7 +100,7 @@ public:
     // A message that could not be written.
     void showError(const std::string& text) override {
         ++failure_.messages;
-        if (failure_.reason.empty()) failure_.reason = text;
+        failed(text);
     }
 
     ExportSummary run() {
@@ -119,6 +119,11 @@ public:
 
 private:
     bool mbox() const { return plan_.format == ExportFormat::Mbox; }
+
+    // The folder being exported failed; the summary tells the first reason.
+    void failed(const std::string& reason) {
+        if (failure_.reason.empty()) failure_.reason = reason;
+    }
 
     void exportBranch(std::size_t folder, const std::string& directory) {
         if (!needed_[folder] || cancelled()) return;
@@ -148,7 +153,7 @@ private:
             const Entry entry = entryAt(path);
             const Entry subfolders = mbox() ? entryAt(path + ".sbd") : Entry::Free;
             if (entry == Entry::Unknown || subfolders == Entry::Unknown) {
-                failure_.reason = "Cannot list the folder " + directory;
+                failed("Cannot list the folder " + directory);
                 return std::nullopt;
             }
             if (entry == Entry::Free && subfolders == Entry::Free) return path;
@@ -160,12 +165,12 @@ private:
             if (planned_[folder])
                 writeMbox(folder, path);
             else if (!writeNewFile(onDisk(path), {}))
-                failure_.reason = saveErrorText(path);
+                failed(saveErrorText(path));
             return;
         }
         std::error_code error;
         if (!fs::create_directory(diskPath(path), error)) {
-            failure_.reason = "Cannot create the folder " + path;
+            failed("Cannot create the folder " + path);
             return;
         }
         if (planned_[folder]) writeEml(folder, path);
@@ -184,9 +189,9 @@ private:
                 return write(infos, i, text);
             });
         } catch (const StoreError&) {
-            failure_.reason = cannotAccessText(file);
+            failed(cannotAccessText(file));
         } catch (const RegistryError&) {
-            failure_.reason = cannotAccessText(file);
+            failed(cannotAccessText(file));
         }
     }
 
@@ -195,7 +200,7 @@ private:
         constexpr std::size_t PieceSize = 1 << 20;
         NewFile file(onDisk(path));
         if (!file.good()) {
-            failure_.reason = saveErrorText(path);
+            failed(saveErrorText(path));
             return;
         }
         std::size_t messages = 0;
@@ -221,7 +226,7 @@ private:
         bytes += piece.size();
         // A file that could not be written whole is gone, and with it its messages.
         if (!file.close()) {
-            failure_.reason = saveErrorText(path);
+            failed(saveErrorText(path));
             return;
         }
         ++summary_.folders;

@@ -26,6 +26,8 @@ TExportDialog::TExportDialog(UserDialogs& dialogs, const AnsiCodePage& codePage,
       dialogs_(dialogs),
       codePage_(codePage) {
     ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::CustomizeWindowHint);
     connect(ui->ExportButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui->BrowseButton, &QPushButton::clicked, this, &TExportDialog::BrowseButtonClick);

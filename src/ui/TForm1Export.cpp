@@ -19,7 +19,7 @@ void TForm1::ExportAllFolders1Click() {
                                parseExportFormat(Pref1.ExportFormat).value_or(ExportFormat::Mbox));
     QApplication::restoreOverrideCursor();
 
-    progress_.ProgressTotal = static_cast<std::int32_t>(PendingExport->messages);
+    progress_.begin(PendingExport->messages);
     progress_.ProgressPrefix = "Exporting: ";
     progress_.ProgressItem.clear();
     progress_.PendingOperation = 4;

@@ -148,6 +148,30 @@ TEST_F(StoreExportTest, NamesAlreadyTakenAreNumberedAndNothingIsReplaced) {
     EXPECT_EQ(readFile(eml / "Projects(2)" / "Nordlicht" / "[m0].eml"), texts["Nordlicht"][0]);
 }
 
+TEST_F(StoreExportTest, AFullDiskLeavesNoCutFileAndIsReportedByFolder) {
+    const fs::path mbox = dir.path() / "mbox", eml = dir.path() / "eml";
+    ExportSummary summary, emlSummary;
+    {
+        FileSizeLimit limit(150);  // the small folders fit
+        summary = exportTo(mbox, ExportFormat::Mbox);
+        emlSummary = exportTo(eml, ExportFormat::Eml);
+    }
+    EXPECT_FALSE(fs::exists(mbox / "Inbox"));
+    EXPECT_FALSE(fs::exists(mbox / "Projects.sbd" / "Nordlicht"));
+    EXPECT_TRUE(readsBack(mbox / "Projects", "Projects"));
+    ASSERT_EQ(summary.failures.size(), 3u);
+    EXPECT_EQ(summary.failures[1].folder, "Inbox");
+    EXPECT_EQ(summary.failures[1].reason,
+              "Error during file save to: " + (mbox / "Inbox").string());
+
+    // Each .eml file that did not fit is counted; the ones that did are there whole.
+    ASSERT_EQ(emlSummary.failures.size(), 3u);
+    EXPECT_EQ(emlSummary.failures[1].messages, 1u);
+    EXPECT_EQ(namesIn(eml / "Inbox"),
+              (std::vector<std::string>{"[m1].eml", "[m2].eml", "[m3].eml"}));
+    EXPECT_EQ(emlSummary.messages, 5u);
+}
+
 TEST(FolderTree, LoopsAndUnknownParentsEndAtTheTop) {
     FolderList folders(4);
     folders[0] = {1, 2, "A", "a.dbx"};

@@ -1,6 +1,6 @@
 #include "message/GmimeObjects.h"
 
-#include "platform/AnsiCodePage.h"
+#include "message/TextConversion.h"
 
 #include <mutex>
 #include <string>
@@ -15,7 +15,7 @@ void initGmime() {
 ParserOptions::ParserOptions(const AnsiCodePage& page) {
     initGmime();
     options_.reset(g_mime_parser_options_new());
-    const std::string pageCharset = "CP" + std::to_string(page.codePage());
+    const std::string pageCharset = ansiCharset(page);
     const char* fallback[] = {"UTF-8", pageCharset.c_str(), nullptr};
     g_mime_parser_options_set_fallback_charsets(options_.get(), fallback);
     // Old mailers broke every rule; take what they wrote as far as it can be understood.

@@ -4,8 +4,9 @@ namespace mq {
 
 namespace {
 
-// GMime stops nesting long before this; the walk below is bounded on its own all the same.
-constexpr int MaxDepth = 100;
+// GMime nests parts at most 1,024 deep and leaves the rest as text of the deepest one; the
+// walk keeps a bound of its own all the same.
+constexpr int MaxDepth = 2048;
 
 bool hasType(GMimeObject* part, const char* type, const char* subtype) {
     return g_mime_content_type_is_type(g_mime_object_get_content_type(part), type, subtype);

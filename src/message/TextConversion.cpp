@@ -5,17 +5,13 @@
 
 #include <cerrno>
 #include <initializer_list>
+#include <optional>
 
 namespace mq {
 
 namespace {
 
 constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
-
-std::string undeclaredToUtf8(std::string_view bytes, const AnsiCodePage& page) {
-    if (g_utf8_validate_len(bytes.data(), bytes.size(), nullptr)) return std::string(bytes);
-    return page.toUtf8(bytes);
-}
 
 bool namedAs(const char* charset, std::initializer_list<const char*> names) {
     for (const char* name : names) {
@@ -24,22 +20,10 @@ bool namedAs(const char* charset, std::initializer_list<const char*> names) {
     return false;
 }
 
-}  // namespace
-
-std::string textToUtf8(std::string_view bytes, const char* charset, const AnsiCodePage& page) {
-    if (!charset || !*charset) return undeclaredToUtf8(bytes, page);
-    const char* canonical = g_mime_charset_canon_name(charset);
-    if (namedAs(canonical, {"us-ascii", "ascii"})) return undeclaredToUtf8(bytes, page);
-    if (namedAs(canonical, {"UTF-8"})) {
-        GmimeText valid(g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size())));
-        return valid.get();
-    }
-    // Latin-1 labels cover what Western mailers wrote in windows-1252, which only adds
-    // characters in place of control codes.
-    if (namedAs(canonical, {"iso-8859-1", "latin1"})) canonical = "CP1252";
-
-    const iconv_t cd = g_mime_iconv_open("UTF-8", canonical);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return undeclaredToUtf8(bytes, page);
+// None when no converter knows the charset.
+std::optional<std::string> convert(std::string_view bytes, const char* charset) {
+    const iconv_t cd = g_mime_iconv_open("UTF-8", charset);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
     std::string out(bytes.size() + 16, '\0');
     std::size_t used = 0;
     char* in = const_cast<char*>(bytes.data());
@@ -63,6 +47,36 @@ std::string textToUtf8(std::string_view bytes, const char* charset, const AnsiCo
     g_mime_iconv_close(cd);
     out.resize(used);
     return out;
+}
+
+std::string undeclaredToUtf8(std::string_view bytes, const AnsiCodePage& page) {
+    if (g_utf8_validate_len(bytes.data(), bytes.size(), nullptr)) return std::string(bytes);
+    // Through the converter rather than the page's own table, which gives bytes the page
+    // leaves undefined an invisible control character of the same value.
+    if (auto text = convert(bytes, ansiCharset(page).c_str())) return *std::move(text);
+    return page.toUtf8(bytes);
+}
+
+}  // namespace
+
+std::string textToUtf8(std::string_view bytes, const char* charset, const AnsiCodePage& page) {
+    if (bytes.empty()) return {};
+    if (!charset || !*charset) return undeclaredToUtf8(bytes, page);
+    const char* canonical = g_mime_charset_canon_name(charset);
+    if (namedAs(canonical, {"us-ascii", "ascii"})) return undeclaredToUtf8(bytes, page);
+    if (namedAs(canonical, {"UTF-8"})) {
+        GmimeText valid(g_utf8_make_valid(bytes.data(), static_cast<gssize>(bytes.size())));
+        return valid.get();
+    }
+    // Latin-1 labels cover what Western mailers wrote in windows-1252, which only adds
+    // characters in place of control codes.
+    if (namedAs(canonical, {"iso-8859-1", "latin1"})) canonical = "CP1252";
+    if (auto text = convert(bytes, canonical)) return *std::move(text);
+    return undeclaredToUtf8(bytes, page);
+}
+
+std::string ansiCharset(const AnsiCodePage& page) {
+    return "CP" + std::to_string(page.codePage());
 }
 
 }  // namespace mq

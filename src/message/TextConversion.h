@@ -13,4 +13,7 @@ class AnsiCodePage;
 // bytes are UTF-8 when they are valid UTF-8, else texts in the ANSI page, as store texts are.
 std::string textToUtf8(std::string_view bytes, const char* charset, const AnsiCodePage& page);
 
+// The converter's name of the ANSI page.
+std::string ansiCharset(const AnsiCodePage& page);
+
 }  // namespace mq

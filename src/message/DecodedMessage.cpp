@@ -74,9 +74,9 @@ MessageAttachment describeAttachment(GMimeObject* part, const AnsiCodePage& page
 DecodedMessage decodeMessage(std::string_view storedText, const AnsiCodePage& page,
                              const DecodeLimits& limits) {
     const ParserOptions options(page);
-    const GmimePtr<GMimeMessage> message = parseMessage(storedText, options);
+    const ParsedMessage message(storedText, options);
     DecodedMessage out;
-    if (!message) {
+    if (!message.get()) {
         // No header block to start from: all of it is text.
         std::string text(storedText.substr(0, std::min(storedText.size(), limits.bodyBytes) + 1));
         out.bodyTruncated = cutToLimit(text, limits.bodyBytes);
@@ -104,8 +104,8 @@ DecodedMessage decodeMessage(std::string_view storedText, const AnsiCodePage& pa
 std::optional<std::string> attachmentData(std::string_view storedText, const AnsiCodePage& page,
                                           std::size_t index) {
     const ParserOptions options(page);
-    const GmimePtr<GMimeMessage> message = parseMessage(storedText, options);
-    if (!message) return std::nullopt;
+    const ParsedMessage message(storedText, options);
+    if (!message.get()) return std::nullopt;
     const MessageParts parts = findMessageParts(g_mime_message_get_mime_part(message.get()));
     if (index >= parts.attachments.size()) return std::nullopt;
     return partData(parts.attachments[index]);

@@ -37,7 +37,22 @@ private:
     std::unique_ptr<GMimeParserOptions, Free> options_;
 };
 
-// The stored text as a MIME message; null when it has no header block to start from.
-GmimePtr<GMimeMessage> parseMessage(std::string_view storedText, const ParserOptions& options);
+// A stored text parsed as a MIME message where it lies, without copying it (50 MB take as
+// long to copy as to parse): the text must outlive the message.
+class ParsedMessage {
+public:
+    ParsedMessage(std::string_view storedText, const ParserOptions& options);
+    // Null when the text has no header block to start from.
+    GMimeMessage* get() const { return message_.get(); }
+
+private:
+    struct Release {
+        void operator()(GByteArray* bytes) const { g_byte_array_free(bytes, FALSE); }
+    };
+    // The text's own bytes, which GMime only reads; released last, and never freed here.
+    std::unique_ptr<GByteArray, Release> bytes_;
+    GmimePtr<GMimeStream> stream_;
+    GmimePtr<GMimeMessage> message_;
+};
 
 }  // namespace mq

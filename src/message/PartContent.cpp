@@ -3,7 +3,6 @@
 #include "message/GmimeObjects.h"
 
 #include <array>
-#include <cstring>
 
 namespace mq {
 
@@ -15,11 +14,23 @@ bool needsDecoding(GMimeContentEncoding encoding) {
            encoding == GMIME_CONTENT_ENCODING_UUENCODE;
 }
 
+enum Base64Class : unsigned char { NotBase64, Letter, Filler };
+
+// What each byte is in base64 text: a letter of its alphabet, padding or white space, or
+// neither.
+constexpr std::array<Base64Class, 256> base64Classes = [] {
+    std::array<Base64Class, 256> classes{};
+    for (const unsigned char c :
+         std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/")) {
+        classes[c] = Letter;
+    }
+    for (const unsigned char c : std::string_view("= \t\r\n")) classes[c] = Filler;
+    return classes;
+}();
+
 bool isBase64Text(std::string_view chunk) {
-    for (const char c : chunk) {
-        const bool valid = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                           (c >= '0' && c <= '9') || (c != '\0' && std::strchr("+/= \t\r\n", c));
-        if (!valid) return false;
+    for (const unsigned char c : chunk) {
+        if (base64Classes[c] == NotBase64) return false;
     }
     return true;
 }
@@ -89,6 +100,18 @@ std::string partData(GMimeObject* part) {
 }
 
 std::uint64_t partDataSize(GMimeObject* part) {
+    GMimeDataWrapper* content =
+        GMIME_IS_PART(part) ? g_mime_part_get_content(GMIME_PART(part)) : nullptr;
+    if (content && g_mime_data_wrapper_get_encoding(content) == GMIME_CONTENT_ENCODING_BASE64) {
+        // Four letters make three bytes: counting them is much quicker than decoding, and
+        // exact for base64 as it should be written.
+        std::uint64_t letters = 0;
+        readContent(part, false, [&letters](std::string_view chunk) {
+            for (const unsigned char c : chunk) letters += base64Classes[c] == Letter;
+            return true;
+        });
+        return letters * 3 / 4;
+    }
     std::uint64_t size = 0;
     readContent(part, true, [&size](std::string_view chunk) {
         size += chunk.size();

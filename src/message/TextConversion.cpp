@@ -44,8 +44,13 @@ std::optional<std::string> convert(std::string_view bytes, const char* charset) 
         ++in;
         --inLeft;
     }
+    // Pages with combining marks (1258) hold a last letter back until flushed.
+    out.resize(used + 16);
+    char* outPtr = out.data() + used;
+    std::size_t outLeft = out.size() - used;
+    g_mime_iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
     g_mime_iconv_close(cd);
-    out.resize(used);
+    out.resize(out.size() - outLeft);
     return out;
 }
 

@@ -131,6 +131,9 @@ TEST(DecodeMessage, Reads8BitHeadersAsUtf8OrTheMessagesCharsetOrTheAnsiPage) {
                             western)
                   .subject,
               "\u041F\u0440\u0438\u0432\u0435\u0442");
+    // Windows-1258 holds a letter back for a combining mark that may follow.
+    const std::string endsInALetter = "Subject: x\r\n\r\nA\xC3";
+    EXPECT_EQ(decodeMessage(endsInALetter, AnsiCodePage(1258)).body, "A\u0102");
     // A byte the page leaves undefined stays visible.
     const DecodedMessage undefined = decodeMessage(
         "Subject: A\x81"

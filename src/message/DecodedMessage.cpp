@@ -47,7 +47,7 @@ BodyBytes readBody(GMimeObject* body, std::size_t limit) {
         return out.bytes.size() <= limit;
     };
     // A multipart whose parts could not be found has only its text as stored.
-    out.raw = GMIME_IS_MULTIPART(body);
+    out.raw = GMIME_IS_MULTIPART(body) || hasUnreadableType(body);
     if (!readContent(body, true, collect)) {
         // Base64 that is no base64 would decode to noise: show what is there instead.
         out.bytes.clear();

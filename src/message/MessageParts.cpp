@@ -1,5 +1,7 @@
 #include "message/MessageParts.h"
 
+#include "message/GmimeObjects.h"
+
 namespace mq {
 
 namespace {
@@ -18,7 +20,8 @@ bool isAlternative(GMimeObject* part) {
 
 bool isReadableText(GMimeObject* part) {
     return GMIME_IS_PART(part) && !g_mime_part_is_attachment(GMIME_PART(part)) &&
-           (hasType(part, "text", "plain") || hasType(part, "text", "html"));
+           (hasType(part, "text", "plain") || hasType(part, "text", "html") ||
+            hasUnreadableType(part));
 }
 
 int childCount(GMimeObject* multipart) {
@@ -72,6 +75,17 @@ void collectAttachments(GMimeObject* part, int depth, MessageParts& parts) {
 }
 
 }  // namespace
+
+bool hasUnreadableType(GMimeObject* part) {
+    GMimeContentType* type = g_mime_object_get_content_type(part);
+    if (!*g_mime_content_type_get_media_type(type) || !*g_mime_content_type_get_media_subtype(type))
+        return true;
+    if (!g_mime_content_type_is_type(type, "application", "octet-stream")) return false;
+    const char* written = g_mime_object_get_header(part, "Content-Type");
+    if (!written) return false;
+    const GmimeText lower(g_ascii_strdown(written, -1));
+    return !g_str_has_prefix(g_strchug(lower.get()), "application/octet-stream");
+}
 
 bool isHtmlPart(GMimeObject* part) {
     return GMIME_IS_PART(part) && hasType(part, "text", "html");

@@ -99,6 +99,11 @@ TEST(DecodeMessage, ShowsBrokenMimeAsText) {
     EXPECT_EQ(badBase64.body, "Plain words, no base64!\n");
     EXPECT_TRUE(badBase64.bodyIsRaw);
 
+    const DecodedMessage badType =
+        decodeMessage(mail({"Content-Type: text", "", "Typed badly."}), western);
+    EXPECT_EQ(badType.body, "Typed badly.\n");
+    EXPECT_TRUE(badType.attachments.empty());
+
     const DecodedMessage noHeaders = decodeMessage("Just text\r\nand more\r\n", western);
     EXPECT_EQ(noHeaders.body, "Just text\nand more\n");
 

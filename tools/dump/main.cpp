@@ -1,5 +1,8 @@
 // mailquarry-dump: what the store reader sees in a .dbx file, for diagnosing stores.
 #include "RecordJson.h"
+#ifdef MAILQUARRY_WITH_MESSAGE
+#include "MessageJson.h"
+#endif
 
 #include "platform/AnsiCodePage.h"
 #include "platform/Registry.h"
@@ -29,6 +32,9 @@ constexpr const char* usage =
     "       mailquarry-dump [--text] header FILE\n"
     "       mailquarry-dump [--text] node FILE OFFSET\n"
     "       mailquarry-dump text FILE POSITION\n"
+#ifdef MAILQUARRY_WITH_MESSAGE
+    "       mailquarry-dump [--text] show FILE POSITION\n"
+#endif
     "       mailquarry-dump [--text] store\n";
 
 class UsageError : public std::runtime_error {
@@ -142,16 +148,27 @@ void dumpNode(const std::string& path, std::uint32_t offset) {
                {"Entries", entries}});
 }
 
-void dumpText(const std::string& path, std::int32_t position) {
+std::string readText(const std::string& path, std::int32_t position) {
     const auto file = openFile(path);
     std::string text;
     NoStop observer;
     mq::dbx::readMessageText(*file, position, text, observer);
+    return text;
+}
+
+void dumpText(const std::string& path, std::int32_t position) {
+    const std::string text = readText(path, position);
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (std::fflush(stdout) != 0) {
         throw std::runtime_error("cannot write the text to standard output");
     }
 }
+
+#ifdef MAILQUARRY_WITH_MESSAGE
+void dumpShow(const std::string& path, std::int32_t position) {
+    print(mq::toJson(mq::decodeMessage(readText(path, position), mq::AnsiCodePage::system())));
+}
+#endif
 
 void dumpStore() {
     const auto registry = mq::openUserRegistry();
@@ -192,6 +209,10 @@ int run(std::vector<std::string> args) {
         dumpNode(args[1], parseNumber<std::uint32_t>(args[2], "offset"));
     } else if (command == "text" && args.size() == 3 && !textOutput) {
         dumpText(args[1], parseNumber<std::int32_t>(args[2], "position"));
+#ifdef MAILQUARRY_WITH_MESSAGE
+    } else if (command == "show" && args.size() == 3) {
+        dumpShow(args[1], parseNumber<std::int32_t>(args[2], "position"));
+#endif
     } else if (command == "store" && args.size() == 1) {
         dumpStore();
     } else {

@@ -167,6 +167,35 @@ TEST(DumpTool, PrintsRecordsAndTextsAsTheReaderSeesThem) {
     EXPECT_EQ(jsonLines(header.out).at(0)["ItemCount"], 2);
 }
 
+// One message the index still reaches, and one whose record is gone: its Subject is folded,
+// in other letter case, and 8-bit.
+TEST(DumpTool, ListsTheMessagesTheRecoveryScanFinds) {
+    test::TempDir dir;
+    DbxWriter w;
+    DbxMessage indexed;
+    indexed.text = "Subject: First\r\n\r\nBody\r\n";
+    w.addMessage(indexed);
+    const std::string lost = "From: ann\r\nsubject:  Caf\xE9\r\n\tau lait \r\nTo: bob\r\n\r\n" +
+                             std::string(600, 'x') + "\r\nSubject: not this one\r\n";
+    w.addTextChain(lost);
+    const fs::path file = dir.path() / "Inbox.dbx";
+    w.write(file);
+
+    const ToolRun r = run(dir, quoted(MQ_DUMP_TOOL) + " recover " + quoted(file.string()));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = jsonLines(r.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], (nlohmann::json{{"Offset", w.offsetOfBlock(0)},
+                                        {"Length", indexed.text.size()},
+                                        {"Complete", true},
+                                        {"Indexed", true},
+                                        {"Subject", "First"}}));
+    EXPECT_EQ(lines[1]["Offset"], w.offsetOfBlock(1));
+    EXPECT_EQ(lines[1]["Length"], lost.size());
+    EXPECT_EQ(lines[1]["Indexed"], false);
+    EXPECT_EQ(lines[1]["Subject"], "Caf\xC3\xA9\tau lait");
+}
+
 TEST(DumpTool, ListsTheStoreTheRegistryNames) {
     test::TempDir dir;
     StoreBuilder store;
@@ -208,7 +237,8 @@ TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
              "", "records", "bogus x", "text " + quoted(file.string()) + " 12x",
              "text " + quoted(file.string()) + " 99999999999",
              "records " + quoted(file.string()) + " --both",
-             "records " + quoted((dir.path() / "missing.dbx").string())}) {
+             "records " + quoted((dir.path() / "missing.dbx").string()),
+             "recover " + quoted((dir.path() / "missing.dbx").string())}) {
         SCOPED_TRACE(args);
         const ToolRun r = run(dir, dump + " " + args);
         EXPECT_EQ(r.status, 1);
@@ -222,6 +252,7 @@ TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
         EXPECT_EQ(run(dir, dump + " records " + quoted(file.string())).status, 0);
         EXPECT_EQ(run(dir, dump + " header " + quoted(file.string())).status, 0);
         EXPECT_EQ(run(dir, dump + " text " + quoted(file.string()) + " 9404").status, 0);
+        EXPECT_EQ(run(dir, dump + " recover " + quoted(file.string())).status, 0);
         EXPECT_NE(run(dir, dump + " node " + quoted(file.string()) + " 4294967295").status, -1);
     }
 }

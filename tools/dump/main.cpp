@@ -5,6 +5,9 @@
 #include "platform/Registry.h"
 #include "platform/StoreFile.h"
 #include "store/DbxLayout.h"
+#include "store/LittleEndian.h"
+#include "store/RawHeaderField.h"
+#include "store/RecoveryScan.h"
 #include "store/StoreLocation.h"
 #include "store/StoreReader.h"
 
@@ -21,6 +24,7 @@
 
 namespace {
 
+using mq::dbx::le32;
 using mq::dbx::NodeLayout;
 using Json = nlohmann::ordered_json;
 
@@ -29,6 +33,7 @@ constexpr const char* usage =
     "       mailquarry-dump [--text] header FILE\n"
     "       mailquarry-dump [--text] node FILE OFFSET\n"
     "       mailquarry-dump text FILE POSITION\n"
+    "       mailquarry-dump [--text] recover FILE\n"
     "       mailquarry-dump [--text] store\n";
 
 class UsageError : public std::runtime_error {
@@ -36,10 +41,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-class NoStop : public mq::MessageReadObserver {
+class NoStop : public mq::MessageReadObserver, public mq::RecoveryScanObserver {
 public:
     bool cancelled() const override { return false; }
     void blockRead() override {}
+    void scanned(std::uint64_t, std::uint64_t) override {}
 };
 
 bool textOutput = false;
@@ -64,11 +70,6 @@ Int parseNumber(const std::string& text, const char* what) {
         throw UsageError(std::string("not a valid ") + what + ": " + text);
     }
     return value;
-}
-
-std::uint32_t le32(const std::byte* p) {
-    return std::to_integer<std::uint32_t>(p[0]) | std::to_integer<std::uint32_t>(p[1]) << 8 |
-           std::to_integer<std::uint32_t>(p[2]) << 16 | std::to_integer<std::uint32_t>(p[3]) << 24;
 }
 
 std::unique_ptr<mq::StoreFile> openFile(const std::string& path) {
@@ -153,6 +154,16 @@ void dumpText(const std::string& path, std::int32_t position) {
     }
 }
 
+void dumpRecovered(const std::string& path) {
+    const auto file = openFile(path);
+    NoStop observer;
+    std::string text;
+    for (const auto& m : mq::dbx::recoverMessages(*file, observer)) {
+        mq::dbx::readRecoveredText(*file, m, text, observer);
+        print(mq::toJson(m, mq::rawHeaderField(text, "Subject").value_or("")));
+    }
+}
+
 void dumpStore() {
     const auto registry = mq::openUserRegistry();
     const std::string folder = mq::Get_OE_Directory(*registry);
@@ -192,6 +203,8 @@ int run(std::vector<std::string> args) {
         dumpNode(args[1], parseNumber<std::uint32_t>(args[2], "offset"));
     } else if (command == "text" && args.size() == 3 && !textOutput) {
         dumpText(args[1], parseNumber<std::int32_t>(args[2], "position"));
+    } else if (command == "recover" && args.size() == 2) {
+        dumpRecovered(args[1]);
     } else if (command == "store" && args.size() == 1) {
         dumpStore();
     } else {

@@ -182,6 +182,52 @@ TEST(RecoveryScanShapes, CraftedChainsCostTheirBlocksAndNoMore) {
     for (const auto& m : found) EXPECT_EQ(m.complete, &m == &found[4]);
 }
 
+// A file of zeros but for `bytes` at `at`: gigabytes without the disk or the memory.
+class SparseFile : public ByteSource {
+public:
+    SparseFile(std::uint64_t size, std::uint64_t at, std::vector<std::byte> bytes)
+        : size_(size), at_(at), bytes_(std::move(bytes)) {}
+    std::uint64_t size() const override { return size_; }
+    std::size_t readAt(std::uint64_t offset, std::span<std::byte> out) override {
+        const auto n = offset >= size_ ? 0 : std::min<std::size_t>(out.size(), size_ - offset);
+        std::fill_n(out.begin(), n, std::byte{0});
+        const std::uint64_t from = std::max(offset, at_);
+        const std::uint64_t to = std::min(offset + n, at_ + bytes_.size());
+        if (from < to)
+            std::copy_n(bytes_.begin() + (from - at_), to - from, out.begin() + (from - offset));
+        return n;
+    }
+
+private:
+    std::uint64_t size_, at_;
+    std::vector<std::byte> bytes_;
+};
+
+// Past 2 GB a signed position is negative: the scan reads offsets unsigned.
+TEST(RecoveryScanShapes, FindsChainsPastTwoGigabytes) {
+    const std::uint64_t at = 0x80000010;
+    const std::string text = generatedText(1, 1124);
+    std::vector<std::byte> chain(3 * 528);
+    for (std::uint32_t b = 0; b < 3; ++b) {
+        const std::uint32_t self = static_cast<std::uint32_t>(at) + 528 * b;
+        const std::string part = text.substr(512 * b, 512);
+        putU32(chain, 528 * b, self);
+        putU32(chain, 528 * b + 4, 512);
+        putU32(chain, 528 * b + 8, static_cast<std::uint32_t>(part.size()));
+        putU32(chain, 528 * b + 12, b < 2 ? self + 528 : 0);
+        std::copy_n(toBytes(part).begin(), part.size(), chain.begin() + 528 * b + 16);
+    }
+    SparseFile file(at + 4 * 528, at, chain);
+    test::CountingObserver observer;
+    const RecoveredMessageList found = dbx::recoverMessages(file, observer);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].position, at);
+    EXPECT_TRUE(found[0].complete);
+    std::string read;
+    dbx::readRecoveredText(file, found[0], read, observer);
+    EXPECT_EQ(read, text);
+}
+
 TEST(RecoveryScanShapes, StopsWhenCancelled) {
     class Cancelling : public test::CountingObserver {
         bool cancelled() const override { return true; }

@@ -63,6 +63,10 @@ void readFolderRecords(ByteSource& file, FolderList& out);
 void readMessageRecords(ByteSource& file, MessageInfoList& out);
 void readMessageText(ByteSource& file, std::int32_t position, std::string& text,
                      MessageReadObserver& observer);
+// The chain behind readMessageText: appends the text of at most `maxBlocks` blocks from the
+// block at `first`, whatever the item count says.
+void readBlockChain(ByteSource& file, std::uint32_t first, std::uint64_t maxBlocks,
+                    std::string& text, MessageReadObserver& observer);
 }  // namespace dbx
 
 }  // namespace mq

@@ -202,6 +202,23 @@ TEST(DumpTool, ShowsAMessageDecoded) {
 }
 #endif
 
+// A message whose record is gone, its Subject folded, in other letter case and 8-bit.
+TEST(DumpTool, ListsTheMessagesTheRecoveryScanFinds) {
+    test::TempDir dir;
+    DbxWriter w;
+    const std::string text = "From: ann\r\nsubject:  Caf\xE9\r\n\tau lait \r\n\r\n" +
+                             std::string(600, 'x') + "\r\nSubject: no\r\n";
+    w.addTextChain(text);
+    const fs::path file = dir.path() / "Inbox.dbx";
+    w.write(file);
+
+    const ToolRun r = run(dir, quoted(MQ_DUMP_TOOL) + " recover " + quoted(file.string()));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "{\"Offset\":9404,\"Length\":" + std::to_string(text.size()) +
+                  ",\"Complete\":true,\"Indexed\":false,\"Subject\":\"Caf\xC3\xA9\\tau lait\"}\n");
+}
+
 TEST(DumpTool, ListsTheStoreTheRegistryNames) {
     test::TempDir dir;
     StoreBuilder store;
@@ -243,7 +260,8 @@ TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
              "", "records", "bogus x", "text " + quoted(file.string()) + " 12x",
              "text " + quoted(file.string()) + " 99999999999",
              "records " + quoted(file.string()) + " --both",
-             "records " + quoted((dir.path() / "missing.dbx").string())}) {
+             "records " + quoted((dir.path() / "missing.dbx").string()),
+             "recover " + quoted((dir.path() / "missing.dbx").string())}) {
         SCOPED_TRACE(args);
         const ToolRun r = run(dir, dump + " " + args);
         EXPECT_EQ(r.status, 1);
@@ -257,6 +275,7 @@ TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
         EXPECT_EQ(run(dir, dump + " records " + quoted(file.string())).status, 0);
         EXPECT_EQ(run(dir, dump + " header " + quoted(file.string())).status, 0);
         EXPECT_EQ(run(dir, dump + " text " + quoted(file.string()) + " 9404").status, 0);
+        EXPECT_EQ(run(dir, dump + " recover " + quoted(file.string())).status, 0);
         EXPECT_NE(run(dir, dump + " node " + quoted(file.string()) + " 4294967295").status, -1);
     }
 }

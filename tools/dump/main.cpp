@@ -8,6 +8,9 @@
 #include "platform/Registry.h"
 #include "platform/StoreFile.h"
 #include "store/DbxLayout.h"
+#include "store/LittleEndian.h"
+#include "store/RawHeaderField.h"
+#include "store/RecoveryScan.h"
 #include "store/StoreLocation.h"
 #include "store/StoreReader.h"
 
@@ -24,6 +27,7 @@
 
 namespace {
 
+using mq::dbx::le32;
 using mq::dbx::NodeLayout;
 using Json = nlohmann::ordered_json;
 
@@ -35,6 +39,7 @@ constexpr const char* usage =
 #ifdef MAILQUARRY_WITH_MESSAGE
     "       mailquarry-dump [--text] show FILE POSITION\n"
 #endif
+    "       mailquarry-dump [--text] recover FILE\n"
     "       mailquarry-dump [--text] store\n";
 
 class UsageError : public std::runtime_error {
@@ -42,10 +47,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-class NoStop : public mq::MessageReadObserver {
+class NoStop : public mq::MessageReadObserver, public mq::RecoveryScanObserver {
 public:
     bool cancelled() const override { return false; }
     void blockRead() override {}
+    void scanned(std::uint64_t, std::uint64_t) override {}
 };
 
 bool textOutput = false;
@@ -70,11 +76,6 @@ Int parseNumber(const std::string& text, const char* what) {
         throw UsageError(std::string("not a valid ") + what + ": " + text);
     }
     return value;
-}
-
-std::uint32_t le32(const std::byte* p) {
-    return std::to_integer<std::uint32_t>(p[0]) | std::to_integer<std::uint32_t>(p[1]) << 8 |
-           std::to_integer<std::uint32_t>(p[2]) << 16 | std::to_integer<std::uint32_t>(p[3]) << 24;
 }
 
 std::unique_ptr<mq::StoreFile> openFile(const std::string& path) {
@@ -170,6 +171,16 @@ void dumpShow(const std::string& path, std::int32_t position) {
 }
 #endif
 
+void dumpRecovered(const std::string& path) {
+    const auto file = openFile(path);
+    NoStop observer;
+    std::string text;
+    for (const auto& m : mq::dbx::recoverMessages(*file, observer)) {
+        mq::dbx::readRecoveredText(*file, m, text, observer);
+        print(mq::toJson(m, mq::rawHeaderField(text, "Subject").value_or("")));
+    }
+}
+
 void dumpStore() {
     const auto registry = mq::openUserRegistry();
     const std::string folder = mq::Get_OE_Directory(*registry);
@@ -213,6 +224,8 @@ int run(std::vector<std::string> args) {
     } else if (command == "show" && args.size() == 3) {
         dumpShow(args[1], parseNumber<std::int32_t>(args[2], "position"));
 #endif
+    } else if (command == "recover" && args.size() == 2) {
+        dumpRecovered(args[1]);
     } else if (command == "store" && args.size() == 1) {
         dumpStore();
     } else {

@@ -13,6 +13,8 @@ class FoundAddresses {
 public:
     // False when an equal entry is already present.
     bool add(const std::string& address);
+    // True when exactly this text was added before (whether or not it made an entry).
+    bool met(const std::string& address) const { return met_.contains(address); }
     const std::vector<std::string>& items() const { return items_; }
     std::size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }

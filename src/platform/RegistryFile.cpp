@@ -564,7 +564,9 @@ void RegistryFile::putValue(Key& key, Value value) {
 
 void RegistryFile::closeKey(RegistryKeyPtr key) {
     key.reset();
-    flush();
+    // A key that was only read leaves nothing to write, so the file need not be looked at:
+    // the store folder is looked up this way for every message a long operation reads.
+    if (!pending_.empty()) flush();
 }
 
 void RegistryFile::flush() {

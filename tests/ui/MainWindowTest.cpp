@@ -23,6 +23,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace mq;
 
@@ -66,6 +68,11 @@ QList<int> iconColumns(WindowFixture& f) {
     for (int c = 0; c < VST1Model::ColumnCount; ++c)
         if (!f.list()->model()->index(0, c).data(Qt::DecorationRole).isNull()) columns << c;
     return columns;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 const QString StartupError =
@@ -299,13 +306,23 @@ private slots:
     void exitWritesNothing() {
         WindowFixture f;
         f.writeStandardStore();
-        TForm1& form = f.start();
-        f.list()->horizontalHeader()->resizeSection(0, 77);
-        QTest::mouseClick(form.findChild<QToolButton*>("SpeedButton4"), Qt::LeftButton);
-        form.findChild<QAction*>("Exit1")->trigger();
+        f.start();
+        f.closeWindow();
+        const std::string stored = readFile(f.registryPath());
+
+        // The program runs to its own end after the speed button and after the menu item.
+        for (const bool speedButton : {true, false}) {
+            TForm1& form = f.start();
+            f.list()->horizontalHeader()->resizeSection(0, 77);
+            form.findChild<QAction*>("Speedbar1")->trigger();
+            if (speedButton)
+                QTest::mouseClick(form.findChild<QToolButton*>("SpeedButton4"), Qt::LeftButton);
+            else
+                form.findChild<QAction*>("Exit1")->trigger();
+            QVERIFY(f.runToEnd());
+            QCOMPARE(readFile(f.registryPath()), stored);
+        }
         QCOMPARE(f.quitRequests, 2);
-        f.destroyWindow();
-        QCOMPARE(f.storedPref("View", "Column0"), std::nullopt);
         QVERIFY(f.dialogs.messages.empty());
     }
 
@@ -322,6 +339,8 @@ private slots:
             // Start-up still ran to its end on what was read.
             QCOMPARE(form.findChild<QListWidget*>("ListBox1")->count(), 0);
             QCOMPARE(f.statusCounts(), QString("Displayed: 0   Selected: 0"));
+            QVERIFY(f.runToEnd());
+            QCOMPARE(f.storedPref("View", "Toolbar"), std::nullopt);
         }
         {
             WindowFixture f;
@@ -350,7 +369,7 @@ private slots:
             QCOMPARE(f.quitRequests, 1);
             QCOMPARE(f.statusCounts(), QString("Displayed: 0   Selected: 0"));
             QVERIFY(!QApplication::overrideCursor());
-            f.destroyWindow();
+            QVERIFY(f.runToEnd());
             QCOMPARE(f.storedPref("View", "Toolbar"), std::nullopt);
         }
     }

@@ -175,7 +175,9 @@ void TForm1::connectSurfaces() {
     bind(ui->Speedbar1, nullptr, nullptr, &TForm1::Speedbar1Click);
     bind(ui->Statusbar2, nullptr, nullptr, &TForm1::Statusbar2Click);
 
-    connect(ui->ListBox1, &QListWidget::currentRowChanged, this, &TForm1::ListBox1Click);
+    // A folder loads when the user selects it; the row a list marks current when it gains
+    // the focus is no choice.
+    connect(ui->ListBox1, &QListWidget::itemSelectionChanged, this, &TForm1::ListBox1Click);
     connect(ui->VST1, &QTableView::clicked, this, &TForm1::VST1Click);
     connect(ui->VST1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TForm1::VST1Change);
@@ -239,6 +241,9 @@ void TForm1::FormCreate() {
 
     ui->ListBox1->clear();
     for (const Toe5_FolderInfo& folder : FolderList) ui->ListBox1->addItem(widen(folder.Name));
+    // No row is current either, so the first key that moves in the list picks the first
+    // folder rather than the second.
+    ui->ListBox1->setCurrentIndex(QModelIndex());
 
     VST1Click();
     FormResize();
@@ -248,7 +253,8 @@ void TForm1::ListBox1Click() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     VST1Click();
 
-    const int index = ui->ListBox1->currentRow();
+    const QModelIndexList selected = ui->ListBox1->selectionModel()->selectedRows();
+    const int index = selected.isEmpty() ? -1 : selected.first().row();
     if (index < 0 || index >= static_cast<int>(FolderList.size())) {
         QApplication::restoreOverrideCursor();
         return;

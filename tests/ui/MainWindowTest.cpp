@@ -114,6 +114,35 @@ private slots:
                               "ExtractBothReplytoandmessagebodyemailaddresses2"}));
     }
 
+    void onlyTheUsersChoiceLoadsAFolder() {
+        // With the speed bar hidden the folder list is the first control to take the focus.
+        WindowFixture f;
+        f.writeStandardStore();
+        f.addViewValues("\"Toolbar\"=\"0\"");
+        TForm1& form = f.start();
+        auto* folders = form.findChild<QListWidget*>("ListBox1");
+        QTRY_VERIFY(folders->hasFocus());
+        QCOMPARE(f.list()->model()->rowCount(), 0);
+        QVERIFY(folders->selectedItems().isEmpty());
+        QCOMPARE(f.statusCounts(), QString("Displayed: 0   Selected: 0"));
+        // The first key that moves in the list picks the first folder.
+        QTest::keyClick(folders, Qt::Key_Down);
+        QCOMPARE(folders->selectedItems().value(0)->text(), QString("Inbox"));
+        QCOMPARE(f.list()->model()->rowCount(), 3);
+        f.closeWindow();
+
+        // With the bar shown no speed button takes the focus, and Tab into the list loads
+        // nothing either.
+        TForm1& again = f.start();
+        for (QToolButton* button : again.findChildren<QToolButton*>())
+            QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        folders = again.findChild<QListWidget*>("ListBox1");
+        folders->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(folders->hasFocus());
+        QCOMPARE(f.list()->model()->rowCount(), 0);
+        QVERIFY(f.dialogs.messages.empty());
+    }
+
     void openingFolderListsItsMessagesOldestFirst() {
         WindowFixture f;
         f.writeStandardStore();

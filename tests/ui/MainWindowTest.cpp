@@ -372,6 +372,16 @@ private slots:
             QCOMPARE(f.storedPref("View", "Toolbar"), std::nullopt);
         }
         {
+            // A folder list cut short before its item count is damaged, not empty.
+            WindowFixture f;
+            f.writeStandardStore();
+            std::filesystem::resize_file(f.storeDir() / "folders.dbx", 199);
+            f.start();
+            QCOMPARE(f.dialogs.messages.size(), std::size_t(1));
+            QCOMPARE(f.dialogs.messages[0].text, StartupError);
+            QVERIFY(f.runToEnd());
+        }
+        {
             WindowFixture f;
             f.writeStandardStore();
             const std::string path = (f.storeDir() / "folders.dbx").string();

@@ -34,11 +34,12 @@ void SaveMessagesToFiles(OperationHost& host, const SelectedMessages& messages, 
 
 bool WriteMessageFile(OperationHost& host, const TPref& pref, FileList& fileList,
                       const std::string& name, const std::string& content) {
-    const bool written = writeNewFile(fileSystemPath(pref.Directory, name), content);
+    const std::string path = fileSystemPath(pref.Directory, name);
+    const bool written = writeNewFile(path, content);
     if (written)
         fileList.append(name);
     else
-        host.showError("Error during file save to: " + joinPath(pref.Directory, name));
+        host.showError("Error during file save to: " + path);
     host.NotifyObservers();
     return written;
 }

@@ -1,5 +1,7 @@
 #include "save/SelectedMessages.h"
 
+#include "platform/AnsiCodePage.h"
+
 #include "platform/RegistryError.h"
 #include "store/StoreError.h"
 #include "view/OperationHost.h"
@@ -24,7 +26,7 @@ bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
         opened = false;
     }
     if (!opened) {
-        host.showError("DBX File " + messages.CurrentFile +
+        host.showError("DBX File " + AnsiCodePage::system().toUtf8(messages.CurrentFile) +
                        " cannot be accessed, make sure that Outlook Express is not running");
         host.progress().Cancelled = true;
     }

@@ -19,7 +19,7 @@ public:
     std::string ColumnPositions;  // stored as "ColumnPosition"
     std::string Default_Extension;
     std::string Default_Filename;
-    std::string Directory;
+    std::string Directory;  // UTF-8, as the file system names it
     std::int32_t FolderWidth = 0;
     const std::string Inipath = "Software\\Tarnwick Software\\Mailquarry";
     bool Remove_Re = false;

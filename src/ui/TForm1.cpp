@@ -3,6 +3,7 @@
 #include "platform/RegistryError.h"
 #include "platform/StoreFile.h"
 #include "save/DateFormat.h"
+#include "save/SaveFolder.h"
 #include "store/DateTime.h"
 #include "ui/ImageList1.h"
 #include "ui/PaintedIcons.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,8 +26,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 
 namespace mq {
 
@@ -220,9 +220,10 @@ void TForm1::FormCreate() {
 
     RestoreFileNameItems();
 
-    std::error_code error;
-    if (!std::filesystem::is_directory(codePage_.toUtf8(Pref1.Directory), error))
-        Pref1.Directory = programFolder();
+    if (!isExistingFolder(Pref1.Directory))
+        Pref1.Directory = defaultSaveFolder(
+            QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString(),
+            QDir::toNativeSeparators(QDir::homePath()).toStdString());
 
     MessageList.clear();
     FileList = std::make_unique<mq::FileList>();
@@ -489,14 +490,6 @@ void TForm1::StoreFileNameItems() {
 QString TForm1::widen(const std::string& text) const {
     const std::u16string wide = codePage_.widen(text);
     return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
-}
-
-std::string TForm1::programFolder() const {
-    const QString folder = QCoreApplication::applicationDirPath();
-    return joinPath(
-        codePage_.fromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(folder.utf16()),
-                                                static_cast<std::size_t>(folder.size()))),
-        std::string());
 }
 
 }  // namespace mq

@@ -98,7 +98,6 @@ private:
     void applyIcons();
     void setRowCount(int rows);
     QString widen(const std::string& text) const;
-    std::string programFolder() const;
     // The selected rows from the top down, with the store they are read from.
     SelectedMessages selectedMessages();
     // Shows the progress dialog that runs PendingOperation.

@@ -196,6 +196,11 @@ public:
         written.emplace_back(name);
         RegistryFile::setString(key, name, text);
     }
+    void setUtf8String(RegistryKey& key, std::string_view name, std::string_view utf8) override {
+        if (name == failValue) throw RegistryError::setDataFailed(std::string(name));
+        written.emplace_back(name);
+        RegistryFile::setUtf8String(key, name, utf8);
+    }
 };
 
 TEST(TPref, SaveFailuresNameTheSubkeyOrValueAndStopThere) {

@@ -436,6 +436,9 @@ private slots:
             void setString(RegistryKey&, std::string_view name, std::string_view) override {
                 throw RegistryError::setDataFailed(std::string(name));
             }
+            void setUtf8String(RegistryKey&, std::string_view name, std::string_view) override {
+                throw RegistryError::setDataFailed(std::string(name));
+            }
         };
         WindowFixture f;
         f.writeStandardStore();

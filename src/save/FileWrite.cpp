@@ -40,10 +40,11 @@ void terminateLastLine(std::string& text) {
     if (!text.ends_with("\r\n")) text += "\r\n";
 }
 
-bool writeNewFile(const std::string& path, std::string_view content) {
+bool writeNewFile(const std::string& path, std::string_view content, int* error) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    return fillAndClose(fd, path, content, false) == 0;
+    const int failure = fd < 0 ? errno : fillAndClose(fd, path, content, false);
+    if (error != nullptr) *error = failure;
+    return failure == 0;
 }
 
 FileReplacement::FileReplacement(const std::string& path) : target_(path) {

@@ -7,8 +7,9 @@ namespace mq {
 
 // Creates the file at `path` (UTF-8) and writes `content`; an existing file of that name is
 // left alone and counts as a failure. A file that could not be written completely is removed,
-// so no truncated file remains. True when the file holds the whole content.
-bool writeNewFile(const std::string& path, std::string_view content);
+// so no truncated file remains. True when the file holds the whole content; otherwise
+// `error`, when given, receives the errno of the failure.
+bool writeNewFile(const std::string& path, std::string_view content, int* error = nullptr);
 
 // How a replacement ended. `created`: the new content's file could be made beside the target
 // (false: the target cannot be created at all). `error`: the errno of the failure, 0 when the

@@ -40,8 +40,9 @@ struct StoredValue {
 constexpr std::string_view Settings = "Settings";
 constexpr std::string_view View = "View";
 
-// In the order in which the values are read and written.
-const std::array<StoredValue, 17> StoredValues{{
+// In the order in which the values are read and written: the designed seventeen, then the
+// main window's place and size.
+const std::array<StoredValue, 22> StoredValues{{
     {"Directory", Settings, PathValue{&TPref::Directory, ""}},
     {"Default_Extension", Settings, TextValue{&TPref::Default_Extension, ".eml"}},
     {"Default_Filename", Settings, TextValue{&TPref::Default_Filename, "No Subject"}},
@@ -60,6 +61,11 @@ const std::array<StoredValue, 17> StoredValues{{
     {"Statusbar", View, BooleanValue{&TPref::Statusbar, true}},
     {"FolderWidth", View, IntegerValue{&TPref::FolderWidth, 170}},
     {"ColumnPosition", View, TextValue{&TPref::ColumnPositions, "01234"}},
+    {"WindowLeft", View, IntegerValue{&TPref::WindowLeft, 0}},
+    {"WindowTop", View, IntegerValue{&TPref::WindowTop, 0}},
+    {"WindowWidth", View, IntegerValue{&TPref::WindowWidth, 0}},
+    {"WindowHeight", View, IntegerValue{&TPref::WindowHeight, 0}},
+    {"WindowMaximized", View, BooleanValue{&TPref::WindowMaximized, false}},
 }};
 
 // A signed 32-bit decimal text, leading blanks allowed; anything else is not a number.

@@ -29,6 +29,13 @@ public:
     std::string FileNameDateFormat;
     std::string FileNameFormat;
     bool EncloseItems = false;
+    // The main window's place and size as the user left it (its normal size when it was
+    // maximized); a width or height of 0 means none was stored.
+    std::int32_t WindowLeft = 0;
+    std::int32_t WindowTop = 0;
+    std::int32_t WindowWidth = 0;
+    std::int32_t WindowHeight = 0;
+    bool WindowMaximized = false;
 
     // Throws RegistryError; the properties not read by then hold their defaults.
     void LoadFromRegistry(Registry& registry);

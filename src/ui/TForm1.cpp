@@ -217,6 +217,7 @@ void TForm1::FormCreate() {
     header->resizeSection(2, Pref1.Column2);
     header->resizeSection(3, Pref1.Column3);
     header->resizeSection(4, Pref1.Column4);
+    RestoreWindowPlace();
 
     RestoreFileNameItems();
 
@@ -425,6 +426,7 @@ void TForm1::FormClose() {
 
     StoreColumnOrder();
     StoreFileNameItems();
+    StoreWindowPlace();
     try {
         Pref1.SaveToRegistry(registry_);
     } catch (const std::exception& e) {
@@ -477,6 +479,33 @@ void TForm1::StoreColumnOrder() {
     for (int position = 0; position < VST1Model::ColumnCount; ++position)
         order.push_back(header->logicalIndex(position));
     Pref1.ColumnPositions = storeColumnOrder(order);
+}
+
+void TForm1::RestoreWindowPlace() {
+    // FolderWidth has always been the folder pane's width; it now keeps what the user made it.
+    if (Pref1.FolderWidth > 0)
+        ui->Splitter1->setSizes({Pref1.FolderWidth, std::max(width() - Pref1.FolderWidth, 1)});
+    // A place never stored, or on a screen that is gone, is no place to open at: the window
+    // then opens centred at its designed size. Its top edge must be on a screen, so the
+    // title bar is within reach.
+    const QRect place(Pref1.WindowLeft, Pref1.WindowTop, Pref1.WindowWidth, Pref1.WindowHeight);
+    const QPoint top(place.center().x(), place.top());
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (place.isValid() && std::any_of(screens.begin(), screens.end(), [&top](QScreen* screen) {
+            return screen->availableGeometry().contains(top);
+        }))
+        setGeometry(place);
+    if (Pref1.WindowMaximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TForm1::StoreWindowPlace() {
+    Pref1.FolderWidth = ui->Panel3->width();
+    const QRect place = normalGeometry();
+    Pref1.WindowLeft = place.x();
+    Pref1.WindowTop = place.y();
+    Pref1.WindowWidth = place.width();
+    Pref1.WindowHeight = place.height();
+    Pref1.WindowMaximized = isMaximized();
 }
 
 void TForm1::RestoreFileNameItems() {

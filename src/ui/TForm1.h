@@ -92,6 +92,8 @@ private:
     void FormClose();
     void RestoreColumnOrder();
     void StoreColumnOrder();
+    void RestoreWindowPlace();
+    void StoreWindowPlace();
     void RestoreFileNameItems();
     void StoreFileNameItems();
     void connectSurfaces();

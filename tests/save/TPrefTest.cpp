@@ -60,7 +60,7 @@ TEST(TPref, FirstStartGivesDefaultsAndCreatesTheEmptyKey) {
     EXPECT_FALSE(reread.openKey(Key + "\\Settings"));
 }
 
-TEST(TPref, RoundTripStoresSeventeenTexts) {
+TEST(TPref, RoundTripStoresEveryValueAsAText) {
     TempDir dir;
     TPref pref;
     {
@@ -77,9 +77,11 @@ TEST(TPref, RoundTripStoresSeventeenTexts) {
     const std::set<std::string> settings{
         "Directory",    "Default_Extension",  "Default_Filename", "Remove_Re",
         "CreationDate", "FileNameDateFormat", "FileNameFormat",   "EncloseItems"};
-    const std::set<std::string> view{"Column0",   "Column1",     "Column2",
-                                     "Column3",   "Column4",     "Toolbar",
-                                     "Statusbar", "FolderWidth", "ColumnPosition"};
+    // The designed nine, then the window's place and size.
+    const std::set<std::string> view{"Column0",        "Column1",        "Column2",   "Column3",
+                                     "Column4",        "Toolbar",        "Statusbar", "FolderWidth",
+                                     "ColumnPosition", "WindowLeft",     "WindowTop", "WindowWidth",
+                                     "WindowHeight",   "WindowMaximized"};
     int count = 0;
     for (const auto& [subkey, names] : {std::pair{"Settings", settings}, std::pair{"View", view}}) {
         RegistryKeyPtr key = registry.openKey(Key + "\\" + subkey);
@@ -91,8 +93,8 @@ TEST(TPref, RoundTripStoresSeventeenTexts) {
             ++count;
         }
     }
-    EXPECT_EQ(count, 17);
-    // Nothing else is written: exactly seventeen value lines, all plain texts.
+    EXPECT_EQ(count, 22);
+    // Nothing else is written: exactly these value lines, all plain texts.
     std::istringstream file(test::readFile(dir.path() / "user.reg"));
     int valueLines = 0;
     for (std::string line; std::getline(file, line);) {
@@ -100,7 +102,7 @@ TEST(TPref, RoundTripStoresSeventeenTexts) {
         ++valueLines;
         EXPECT_NE(line.find("\"=\""), std::string::npos) << line;
     }
-    EXPECT_EQ(valueLines, 17);
+    EXPECT_EQ(valueLines, 22);
     RegistryKeyPtr viewKey = registry.openKey(Key + "\\View");
     EXPECT_EQ(registry.queryValue(*viewKey, "Toolbar")->data, "0");
     EXPECT_EQ(registry.queryValue(*viewKey, "Column4")->data, "-7");

@@ -304,6 +304,26 @@ private slots:
         QCOMPARE(iconColumns(f), QList<int>({4}));
     }
 
+    void windowPlaceAndFolderPaneAreRemembered() {
+        WindowFixture f;
+        f.writeStandardStore();
+        TForm1& form = f.start();
+        form.setGeometry(30, 40, 700, 500);
+        form.findChild<QSplitter*>("Splitter1")->setSizes({250, 446});
+        QTRY_COMPARE(form.findChild<QWidget*>("Panel3")->width(), 250);
+        f.closeWindow();
+
+        TForm1& again = f.start();
+        QCOMPARE(again.geometry(), QRect(30, 40, 700, 500));
+        QCOMPARE(again.findChild<QWidget*>("Panel3")->width(), 250);
+        QCOMPARE(again.findChild<QLabel*>("StatusPanel0")->width(), 252);
+        f.closeWindow();
+
+        // A place on no screen is not used: the window opens at its designed size.
+        f.addViewValues("\"WindowLeft\"=\"-20000\"");
+        QCOMPARE(f.start().size(), QSize(1040, 640));
+    }
+
     void storedColumnPositions_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QList<int>>("order");  // logical columns from left to right

@@ -2,6 +2,7 @@
 
 #include "platform/AnsiCodePage.h"
 #include "save/FileNaming.h"
+#include "ui/FixedDialog.h"
 #include "ui/UserDialogs.h"
 #include "ui_TForm2.h"
 
@@ -35,9 +36,7 @@ TForm2::TForm2(UserDialogs& dialogs, const AnsiCodePage& codePage,
       codePage_(codePage),
       showHelp_(std::move(showHelp)) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setFixedSize(size());
+    makeFixedDialog(*this);
     ui->Edit1->installEventFilter(this);
     connect(ui->Button4, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);

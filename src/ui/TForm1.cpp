@@ -93,6 +93,12 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     // The panes inside the splitter declare that they have no hint of their own.
     ui->Panel1->setProperty(HintProperty, QString());
     ui->Panel3->setProperty(HintProperty, QString());
+    // A screen reader names a control by its hint, as the status bar does: the speed
+    // buttons show nothing but an icon.
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        const QString hint = widget->property(HintProperty).toString();
+        if (!hint.isEmpty() && widget->accessibleName().isEmpty()) widget->setAccessibleName(hint);
+    }
     ui->Splitter1->setStretchFactor(0, 0);
     ui->Splitter1->setStretchFactor(1, 1);
     ui->Splitter1->setSizes({DesignedFolderWidth, width() - DesignedFolderWidth});

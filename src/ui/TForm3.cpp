@@ -1,6 +1,7 @@
 #include "ui/TForm3.h"
 
 #include "platform/AnsiCodePage.h"
+#include "ui/FixedDialog.h"
 #include "ui/ProgressSubject.h"
 #include "ui_TForm3.h"
 
@@ -26,9 +27,7 @@ std::string lastComponent(const std::string& item) {
 TForm3::TForm3(ProgressSubject& owner, QWidget* parent)
     : QDialog(parent), Timer1(new QTimer(this)), ui(std::make_unique<Ui::TForm3>()), owner_(owner) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setFixedSize(size());
+    makeFixedDialog(*this);
     ui->Label2->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);

@@ -276,7 +276,8 @@ private slots:
             subject.progress().PendingOperation = operation;
             TForm3 dialog(subject, nullptr);
             QCOMPARE(child<QProgressBar>(&dialog, "ProgressBar1")->maximum(), 4);
-            QCOMPARE(dialog.size(), QSize(396, 103));
+            QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+            QVERIFY(dialog.width() >= 396 && dialog.height() >= 103);
             QElapsedTimer clock;
             clock.start();
             QCOMPARE(dialog.exec(), int(QDialog::Accepted));

@@ -23,8 +23,10 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include <chrono>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 namespace mq {
 
@@ -38,9 +40,18 @@ public:
         if (failure) throw std::runtime_error(failure);
     }
     void SaveMessagesToSingleFile(const std::string& path) override { runs += path == "p" ? 1 : 0; }
-    void ExtractBodyAddresses() override { ++runs; }
+    void ExtractBodyAddresses() override {
+        ++runs;
+        for (; notifyUntilCancelled && !progress().Cancelled && notifications < 100'000;
+             ++notifications) {
+            NotifyObservers();
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+    }
     void showError(const std::string& text) override { errors.push_back(text); }
     int runs = 0;
+    bool notifyUntilCancelled = false;
+    int notifications = 0;
     const char* failure = nullptr;
     std::vector<std::string> errors;
 };
@@ -294,6 +305,27 @@ private slots:
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         QCOMPARE(failing.errors, std::vector<std::string>{"no memory left"});
         QVERIFY(failing.progress().Cancelled);
+    }
+
+    void cancelReachesARunThatNotifiesOften() {
+        // The click waits in the event queue, as a person's does, until a notification
+        // processes the pending events.
+        CountingSubject subject;
+        subject.notifyUntilCancelled = true;
+        subject.progress().PendingOperation = 3;
+        TForm3 dialog(subject, nullptr);
+        TSubjectObserver clicker;
+        clicker.Active = true;
+        clicker.OnUpdate = [&](TSubjectObserver*) {
+            if (subject.notifications == 0)
+                QMetaObject::invokeMethod(child<QPushButton>(&dialog, "Button1"),
+                                          &QPushButton::click, Qt::QueuedConnection);
+        };
+        subject.AttachObserver(&clicker);
+        dialog.exec();
+        subject.DetachObserver(&clicker);
+        QVERIFY(subject.progress().Cancelled);
+        QVERIFY(subject.notifications < 100'000);
     }
 
     void progressViewShowsTheLastComponent() {

@@ -344,6 +344,8 @@ private slots:
         subject.NotifyObservers();
         QCOMPARE(child<QLabel>(&dialog, "LongLabel1")->text(),
                  QStringLiteral("Adding Message: all.txt"));
+        // The bar takes its value when it is drawn, at the latest as the run ends.
+        dialog.exec();
         QCOMPARE(child<QProgressBar>(&dialog, "ProgressBar1")->value(), 1);
     }
 

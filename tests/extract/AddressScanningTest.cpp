@@ -44,7 +44,7 @@ TEST(FindAddresses, FindsWhatAWalkOverEveryCharacterFinds) {
         FoundAddresses found;
         std::string token;
         const auto offer = [&] {
-            const std::string candidate = TEmailChk::TrimDots(token);
+            const std::string candidate(TEmailChk::TrimDots(token));
             std::int32_t code = 0, position = 0;
             if (checker.CheckEmail(candidate, code, position)) found.add(candidate);
             token.clear();

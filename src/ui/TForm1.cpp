@@ -47,6 +47,16 @@ public:
     }
 };
 
+// `place` made to fit `area`: no larger, and moved inside where it sticks out.
+QRect fittedInto(QRect place, const QRect& area) {
+    place.setSize(place.size().boundedTo(area.size()));
+    if (place.right() > area.right()) place.moveRight(area.right());
+    if (place.bottom() > area.bottom()) place.moveBottom(area.bottom());
+    if (place.left() < area.left()) place.moveLeft(area.left());
+    if (place.top() < area.top()) place.moveTop(area.top());
+    return place;
+}
+
 // The hint of a widget or of its nearest enclosing widget that declares one; a declared
 // empty hint stops the search, so a pane inside the splitter does not show the splitter's.
 QString hintFor(const QWidget* widget) {
@@ -124,9 +134,10 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     connectSurfaces();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        const QRect area = screen->availableGeometry();
+        QRect frame = fittedInto(geometry(), area);
+        frame.moveCenter(area.center());
+        setGeometry(frame);
     }
 
     FormCreate();
@@ -493,14 +504,15 @@ void TForm1::RestoreWindowPlace() {
         ui->Splitter1->setSizes({Pref1.FolderWidth, std::max(width() - Pref1.FolderWidth, 1)});
     // A place never stored, or on a screen that is gone, is no place to open at: the window
     // then opens centred at its designed size. Its top edge must be on a screen, so the
-    // title bar is within reach.
+    // title bar is within reach, and it is made to fit that screen as it is now.
     const QRect place(Pref1.WindowLeft, Pref1.WindowTop, Pref1.WindowWidth, Pref1.WindowHeight);
     const QPoint top(place.center().x(), place.top());
     const QList<QScreen*> screens = QGuiApplication::screens();
-    if (place.isValid() && std::any_of(screens.begin(), screens.end(), [&top](QScreen* screen) {
-            return screen->availableGeometry().contains(top);
-        }))
-        setGeometry(place);
+    const auto screen = std::find_if(screens.begin(), screens.end(), [&top](QScreen* candidate) {
+        return candidate->availableGeometry().contains(top);
+    });
+    if (place.isValid() && screen != screens.end())
+        setGeometry(fittedInto(place, (*screen)->availableGeometry()));
     if (Pref1.WindowMaximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSplitter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -46,6 +47,13 @@ public:
         QStyledItemDelegate::paint(painter, plain, index);
     }
 };
+
+// Where the window's own area may lie on `screen` with its title bar above it on the screen
+// too; the frame's size is not known before the window is shown.
+QRect clientArea(const QScreen& screen, const QWidget& window) {
+    return screen.availableGeometry().adjusted(
+        0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window), 0, 0);
+}
 
 // `place` made to fit `area`: no larger, and moved inside where it sticks out.
 QRect fittedInto(QRect place, const QRect& area) {
@@ -134,7 +142,7 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     connectSurfaces();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
+        const QRect area = clientArea(*screen, *this);
         QRect frame = fittedInto(geometry(), area);
         frame.moveCenter(area.center());
         setGeometry(frame);
@@ -512,7 +520,7 @@ void TForm1::RestoreWindowPlace() {
         return candidate->availableGeometry().contains(top);
     });
     if (place.isValid() && screen != screens.end())
-        setGeometry(fittedInto(place, (*screen)->availableGeometry()));
+        setGeometry(fittedInto(place, clientArea(**screen, *this)));
     if (Pref1.WindowMaximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 

@@ -131,12 +131,15 @@ void TForm3::UpdateView(TSubjectObserver*) {
         ui->LongLabel1->setText(QString::fromStdString(page.toUtf8(shownPrefix_)) +
                                 QString::fromStdString(page.toUtf8(lastComponent(shownItem_))));
     }
-    if (now - frameStart_ >= frameInterval_) paintPendingFrame();
+    // The frame is drawn by the pass over the event loop that follows at once: the next
+    // notification would hold the painting back again.
+    const bool frameDue = now - frameStart_ >= frameInterval_;
+    if (frameDue) paintPendingFrame();
     // A person cannot click faster than once in tens of milliseconds, so a look at the
     // pending events once a millisecond still lets Cancel stop the run within a block, and
     // spares the system calls of a pass over the event loop after every block read. The
     // modal loop the dialog returns to takes what is left at the end.
-    if (now - eventsProcessed_ >= EventInterval) {
+    if (frameDue || now - eventsProcessed_ >= EventInterval) {
         QApplication::processEvents();
         eventsProcessed_ = clock_.nsecsElapsed();
     }

@@ -25,8 +25,8 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
-#include <thread>
 
 namespace mq {
 
@@ -42,15 +42,17 @@ public:
     void SaveMessagesToSingleFile(const std::string& path) override { runs += path == "p" ? 1 : 0; }
     void ExtractBodyAddresses() override {
         ++runs;
-        for (; notifyUntilCancelled && !progress().Cancelled && notifications < 100'000;
-             ++notifications) {
+        for (; !progress().Cancelled && notifications < notificationLimit; ++notifications) {
             NotifyObservers();
-            std::this_thread::sleep_for(std::chrono::microseconds(50));
+            // A few microseconds a block, as a read takes.
+            const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(5);
+            while (std::chrono::steady_clock::now() < until) {
+            }
         }
     }
     void showError(const std::string& text) override { errors.push_back(text); }
     int runs = 0;
-    bool notifyUntilCancelled = false;
+    int notificationLimit = 0;  // the body-address run notifies until cancelled or this many
     int notifications = 0;
     const char* failure = nullptr;
     std::vector<std::string> errors;
@@ -73,6 +75,25 @@ FileNameItems defaultSlots() {
     parseFileNameFormat("From0,To0,Subject1,Date0,Reply_To_Address0", items);
     return items;
 }
+
+// Calls `seen` for every event of `type` that reaches `watched`.
+class EventSpy : public QObject {
+public:
+    EventSpy(QObject* watched, QEvent::Type type, std::function<void()> seen)
+        : type_(type), seen_(std::move(seen)) {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == type_) seen_();
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+    std::function<void()> seen_;
+};
 
 template <class T>
 T* child(QWidget* parent, const char* name) {
@@ -311,7 +332,7 @@ private slots:
         // The click waits in the event queue, as a person's does, until a notification
         // processes the pending events.
         CountingSubject subject;
-        subject.notifyUntilCancelled = true;
+        subject.notificationLimit = 100'000;
         subject.progress().PendingOperation = 3;
         TForm3 dialog(subject, nullptr);
         TSubjectObserver clicker;
@@ -326,6 +347,22 @@ private slots:
         subject.DetachObserver(&clicker);
         QVERIFY(subject.progress().Cancelled);
         QVERIFY(subject.notifications < 100'000);
+    }
+
+    void theProgressIsDrawnWhileTheRunGoesOn() {
+        CountingSubject subject;
+        subject.notificationLimit = 20'000;  // at least 100 ms: several frames
+        subject.progress().PendingOperation = 3;
+        subject.progress().ProgressTotal = 1;
+        TForm3 dialog(subject, nullptr);
+        // Paint events of the bar between the first notification and the end of the run.
+        int paintedDuringRun = 0;
+        auto* bar = child<QProgressBar>(&dialog, "ProgressBar1");
+        EventSpy spy(bar, QEvent::Paint, [&] {
+            if (subject.notifications > 0 && !dialog.Finished) ++paintedDuringRun;
+        });
+        dialog.exec();
+        QVERIFY(paintedDuringRun >= 2);
     }
 
     void progressViewShowsTheLastComponent() {

@@ -31,16 +31,18 @@ void terminateLastLine(std::string& text) {
     if (!text.ends_with("\r\n")) text += "\r\n";
 }
 
-bool writeNewFile(const std::string& path, std::string_view content) {
+bool writeNewFile(const std::string& path, std::string_view content, int* error) {
     NewFile file(path);
     file.append(content);
-    return file.close();
+    const bool written = file.close();
+    if (error != nullptr) *error = file.error();
+    return written;
 }
 
 NewFile::NewFile(const std::string& path)
-    : path_(path),
-      fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)),
-      failed_(fd_ < 0) {}
+    : path_(path), fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)) {
+    if (fd_ < 0) error_ = errno ? errno : EIO;
+}
 
 NewFile::~NewFile() {
     if (fd_ < 0) return;
@@ -49,15 +51,15 @@ NewFile::~NewFile() {
 }
 
 void NewFile::append(std::string_view content) {
-    if (fd_ >= 0 && !failed_ && !writeAll(fd_, content)) failed_ = true;
+    if (fd_ >= 0 && error_ == 0 && !writeAll(fd_, content)) error_ = errno ? errno : EIO;
 }
 
 bool NewFile::close() {
     if (fd_ < 0) return false;
     const int fd = std::exchange(fd_, -1);
-    if (::close(fd) != 0) failed_ = true;
-    if (failed_) ::unlink(path_.c_str());
-    return !failed_;
+    if (::close(fd) != 0 && error_ == 0) error_ = errno ? errno : EIO;
+    if (error_ != 0) ::unlink(path_.c_str());
+    return error_ == 0;
 }
 
 FileReplacement::FileReplacement(const std::string& path) : target_(path) {

@@ -3,7 +3,9 @@
 #include "support/StoreBuilder.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <algorithm>
@@ -96,6 +98,20 @@ FileSizeLimit::~FileSizeLimit() {
     limit.rlim_cur = previousSoft_;
     ::setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, previousHandler_);
+}
+
+SmallFileSystem::SmallFileSystem(const std::filesystem::path& folder, std::size_t bytes,
+                                 bool readOnly)
+    : folder_(folder) {
+    if (::unshare(CLONE_NEWNS) != 0) return;
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return;
+    const std::string options = "size=" + std::to_string(bytes);
+    mounted_ =
+        ::mount("tmpfs", folder.c_str(), "tmpfs", readOnly ? MS_RDONLY : 0, options.c_str()) == 0;
+}
+
+SmallFileSystem::~SmallFileSystem() {
+    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
 }
 
 DbxMessage message(std::string subject, std::string text) {

@@ -80,6 +80,22 @@ private:
     void (*previousHandler_)(int);
 };
 
+// A file system of `bytes` (read-only if asked) mounted over `folder` in a mount namespace
+// of this process's own, so nothing outside sees it and it goes with the process. Mounting
+// needs the right to; where it is missing nothing is mounted.
+class SmallFileSystem {
+public:
+    SmallFileSystem(const std::filesystem::path& folder, std::size_t bytes, bool readOnly);
+    ~SmallFileSystem();
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+    bool mounted() const { return mounted_; }
+
+private:
+    std::filesystem::path folder_;
+    bool mounted_ = false;
+};
+
 DbxMessage message(std::string subject, std::string text);
 std::string readFile(const std::filesystem::path& path);
 // The names in the folder, sorted.

@@ -4,6 +4,7 @@
 #include "platform/StoreFile.h"
 #include "save/DateFormat.h"
 
+#include <optional>
 #include <string_view>
 
 namespace mq {
@@ -70,18 +71,18 @@ std::string numberedVariant(const std::string& n, int counter) {
     return number + std::string(fittingPrefix(extension, MaxFileNameLength - number.size()));
 }
 
-const std::string* componentValue(const TMessHead& m, const std::string& component,
-                                  std::string& date, const TPref& pref,
-                                  const LocaleSettings& locale) {
-    if (component == "Subject") return &m.Subject;
-    if (component == "From") return &m.From;
-    if (component == "To") return &m.To;
-    if (component == "Reply_To_Address") return &m.ReplyTo;
+std::optional<std::string_view> componentValue(const TMessHead& m, const std::string& component,
+                                               std::string& date, const TPref& pref,
+                                               const LocaleSettings& locale) {
+    if (component == "Subject") return m.Subject;
+    if (component == "From") return m.From;
+    if (component == "To") return m.To;
+    if (component == "Reply_To_Address") return m.ReplyTo;
     if (component == "Date") {
         date = formatDateTime(pref.FileNameDateFormat, m.Received, locale);
-        return &date;
+        return date;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -129,8 +130,9 @@ std::string composeFileNameBase(const TMessHead& m, const FileNameItems& items, 
     std::string date;
     for (const FileNameItem& item : items) {
         if (item.flag != "1") continue;
-        const std::string* value = componentValue(m, item.name, date, pref, locale);
-        if (value != nullptr) name.append(open).append(*value).append(close);
+        const std::optional<std::string_view> value =
+            componentValue(m, item.name, date, pref, locale);
+        if (value) name.append(open).append(*value).append(close);
     }
     if (pref.Remove_Re) name = RemoveReText(name);
     CleanFileName(name);

@@ -480,7 +480,7 @@ void TForm1::StoreFileNameItems() {
     Pref1.FileNameFormat = formatFileNameFormat(FileNameItems);
 }
 
-QString TForm1::widen(const std::string& text) const {
+QString TForm1::widen(std::string_view text) const {
     const std::u16string wide = codePage_.widen(text);
     return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
 }

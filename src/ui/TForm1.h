@@ -97,7 +97,7 @@ private:
     void connectSurfaces();
     void applyIcons();
     void setRowCount(int rows);
-    QString widen(const std::string& text) const;
+    QString widen(std::string_view text) const;
     std::string programFolder() const;
     // The selected rows from the top down, with the store they are read from.
     SelectedMessages selectedMessages();

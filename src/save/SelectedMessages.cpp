@@ -4,6 +4,9 @@
 #include "store/StoreError.h"
 #include "view/OperationHost.h"
 
+#include <new>
+#include <stdexcept>
+
 namespace mq {
 
 bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
@@ -22,8 +25,14 @@ bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
     } catch (const RegistryError&) {
         // The store folder could not be looked up: the file is as unreachable as a locked one.
         opened = false;
+    } catch (const std::bad_alloc&) {
+        // A text too big for the memory there is: the file cannot be read as it stands.
+        opened = false;
+    } catch (const std::length_error&) {
+        opened = false;
     }
     if (!opened) {
+        std::string().swap(text);  // what a read that ran out of memory holds goes back first
         host.showError("DBX File " + messages.CurrentFile +
                        " cannot be accessed, make sure that Outlook Express is not running");
         host.progress().Cancelled = true;

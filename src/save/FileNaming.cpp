@@ -104,10 +104,14 @@ std::string RemoveReText(std::string_view text) {
 
 void CleanFileName(std::string& text) {
     for (char& c : text) {
-        if (ForbiddenCharacters.find(c) != std::string_view::npos) c = ' ';
+        // Windows holds control characters in no file name, so they go like the nine.
+        const auto code = static_cast<unsigned char>(c);
+        if ((code >= 1 && code <= 31) || ForbiddenCharacters.find(c) != std::string_view::npos)
+            c = ' ';
     }
     std::size_t begin = 0;
-    while (begin < text.size() && isBlankOrControl(text[begin])) ++begin;
+    // A leading dot would hide the file.
+    while (begin < text.size() && (isBlankOrControl(text[begin]) || text[begin] == '.')) ++begin;
     std::size_t end = text.size();
     while (end > begin && isBlankOrControl(text[end - 1])) --end;
     text = text.substr(begin, end - begin);

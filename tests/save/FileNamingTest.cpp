@@ -177,6 +177,19 @@ TEST(MakeUniqueFileName, SeesEveryChangeToTheFolder) {
     EXPECT_EQ(saveOne(message("Same"), pref, list), "[Same].eml");
     fs::remove_all(moved);
 
+    // The folder's path is a link, repointed to another folder.
+    TempDir linked;
+    const fs::path link = linked.path() / "saves";
+    fs::create_directory(linked.path() / "a");
+    fs::create_directory(linked.path() / "b");
+    writeFile(linked.path() / "b" / "[Same].eml", "theirs");
+    fs::create_directory_symlink(linked.path() / "a", link);
+    const TPref viaLink = defaultPref(link.string());
+    EXPECT_EQ(saveOne(message("Linked"), viaLink, list), "[Linked].eml");
+    fs::remove(link);
+    fs::create_directory_symlink(linked.path() / "b", link);
+    EXPECT_EQ(saveOne(message("Same"), viaLink, list), "[Same](2).eml");
+
     // Another target folder.
     TempDir other;
     writeFile(other.path() / "[Same].eml", "x");

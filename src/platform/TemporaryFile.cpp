@@ -65,16 +65,15 @@ int createTemporaryFile(const std::string& folder, unsigned, std::string& path) 
     return -1;
 }
 
-void removeLeftoverTemporaryFiles(const std::string& folder) {
-    std::error_code error;
-    std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error);
-    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
-        if (!isTemporaryName(it->path().filename().string())) continue;
-        // A file being written is open without sharing, so removing it fails.
-        std::error_code ignored;
-        std::filesystem::remove(it->path(), ignored);
-    }
+namespace {
+
+// A file being written is open without sharing, so removing it fails.
+void removeIfLeftover(const std::filesystem::path& file) {
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
 }
+
+}  // namespace
 
 #else
 
@@ -100,25 +99,31 @@ int createTemporaryFile(const std::string& folder, unsigned mode, std::string& p
     return -1;
 }
 
+namespace {
+
+// Only a plain file that nobody holds locked, and that still bears the name, goes.
+void removeIfLeftover(const std::filesystem::path& file) {
+    const std::string path = file.string();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat opened {
+    }, named{};
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+        S_ISREG(opened.st_mode) && ::lstat(path.c_str(), &named) == 0 &&
+        named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+        ::unlink(path.c_str());
+    ::close(fd);
+}
+
+}  // namespace
+
+#endif
+
 void removeLeftoverTemporaryFiles(const std::string& folder) {
     std::error_code error;
     std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error);
-    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
-        if (!isTemporaryName(it->path().filename().string())) continue;
-        const std::string path = it->path().string();
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) continue;
-        // Only a plain file that nobody holds locked, and that still bears the name, goes.
-        struct stat opened {
-        }, named{};
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
-            S_ISREG(opened.st_mode) && ::lstat(path.c_str(), &named) == 0 &&
-            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
-            ::unlink(path.c_str());
-        ::close(fd);
-    }
+    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error))
+        if (isTemporaryName(it->path().filename().string())) removeIfLeftover(it->path());
 }
-
-#endif
 
 }  // namespace mq

@@ -1,5 +1,7 @@
 #include "support/CraftedDbx.h"
 
+#include "store/DbxLayout.h"
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -8,13 +10,15 @@ namespace mq {
 
 namespace {
 
-constexpr std::size_t RootOffset = 0x30;
-constexpr std::size_t ItemCountOffset = 0xC4;
-constexpr std::uint32_t NodeHeaderSize = 24;
-constexpr std::uint32_t NodeEntrySize = 12;
-constexpr std::uint32_t RecordHeaderSize = 12;
+using dbx::FileHeaderLayout;
+using dbx::NodeLayout;
+using dbx::RecordLayout;
+
+constexpr std::uint32_t NodeHeaderSize = NodeLayout::HeaderSize;
+constexpr std::uint32_t NodeEntrySize = NodeLayout::EntrySize;
+constexpr std::uint32_t RecordHeaderSize = RecordLayout::HeaderSize;
 constexpr std::uint32_t LargestEntryCount = 0xFFFFFF;
-constexpr std::uint32_t LargestBody = 1u << 20;  // what a reader takes of one record
+constexpr std::uint32_t LargestBody = RecordLayout::MaxBodyLength;  // what a reader takes
 
 std::uint32_t align4(std::size_t offset) {
     return static_cast<std::uint32_t>((offset + 3) & ~std::size_t{3});
@@ -37,12 +41,12 @@ public:
     explicit Layout(std::size_t fileSize) : bytes_(fileSize) {
         if (fileSize < 64 * 1024 || fileSize > UINT32_MAX)
             throw std::invalid_argument("crafted .dbx files are 64 KiB to 4 GiB");
-        putU32(bytes_, ItemCountOffset, 1);
+        putU32(bytes_, FileHeaderLayout::ItemCount, 1);
     }
 
     std::uint32_t size() const { return static_cast<std::uint32_t>(bytes_.size()); }
 
-    void root(std::uint32_t node) { putU32(bytes_, RootOffset, node); }
+    void root(std::uint32_t node) { putU32(bytes_, FileHeaderLayout::RootNode, node); }
 
     // A record header and entry table at `at`, every entry (number, dataOffset). Returns
     // where its data area begins.

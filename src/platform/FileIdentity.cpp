@@ -1,7 +1,6 @@
 #include "platform/FileIdentity.h"
 
 #ifdef _WIN32
-#define NOMINMAX
 #include <windows.h>
 #else
 #include <sys/stat.h>

@@ -223,29 +223,21 @@ std::optional<std::uint64_t> readValue64(CachedReader& in, const Record& record,
     return le64(b.data());
 }
 
-// Where each indirect entry number last pointed inside the data area: of several entries
-// that fill one field the later wins, so only that one is read.
-class LatestOffsets {
-public:
-    void note(const Record& record, std::uint32_t number, std::uint32_t offset) {
-        if (number < RecordLayout::FirstDirect && record.holds(offset, 1)) at_[number] = offset;
-    }
-    std::optional<std::uint32_t> of(std::uint32_t number) const { return at_[number]; }
-
-private:
-    std::array<std::optional<std::uint32_t>, RecordLayout::FirstDirect> at_;
-};
-
 template <typename Info>
 using TextField = std::pair<std::uint32_t, std::string Info::*>;
 
+// Each text field from the last entry of its number that points inside the data area: of
+// several entries that fill one field the later wins, so only that one is read.
 template <typename Info, std::size_t N>
-void readTexts(CachedReader& in, const Record& record, const LatestOffsets& latest,
-               const std::array<TextField<Info>, N>& fields, WalkAllowance& allowance, Info& info) {
+void readTexts(CachedReader& in, const Record& record, const std::array<TextField<Info>, N>& fields,
+               WalkAllowance& allowance, Info& info) {
     for (const auto& [number, field] : fields) {
-        if (const auto offset = latest.of(number)) {
-            if (auto text = readText(in, record, *offset, allowance))
+        for (auto e = record.entries.rbegin(); e != record.entries.rend(); ++e) {
+            if ((*e & RecordLayout::NumberMask) != number) continue;
+            if (auto text = readText(in, record, *e >> RecordLayout::ValueShift, allowance)) {
                 info.*field = std::move(*text);
+                break;
+            }
         }
     }
 }
@@ -270,15 +262,13 @@ std::optional<Toe5_FolderInfo> decodeFolder(CachedReader& in, std::uint32_t offs
         return std::nullopt;
 
     Toe5_FolderInfo info;
-    LatestOffsets latest;
     for (std::uint32_t entry : record->entries) {
         const std::uint32_t value = entry >> RecordLayout::ValueShift;
         const std::uint32_t number = entry & RecordLayout::NumberMask;
         if (number == FolderEntry::Direct80) info.Direct80 = value;
         if (number == FolderEntry::Direct81) info.Direct81 = value;
-        latest.note(*record, number, value);
     }
-    readTexts(in, *record, latest, FolderTexts, allowance, info);
+    readTexts(in, *record, FolderTexts, allowance, info);
     return info;
 }
 
@@ -302,7 +292,6 @@ std::optional<Toe5_MessageInfo> decodeMessage(CachedReader& in, std::uint32_t of
 
     Toe5_MessageInfo info;
     info.RecordOffset = asSigned(offset);
-    LatestOffsets latest;
     for (std::uint32_t entry : record->entries) {
         const std::uint32_t value = entry >> RecordLayout::ValueShift;
         switch (entry & RecordLayout::NumberMask) {
@@ -328,11 +317,10 @@ std::optional<Toe5_MessageInfo> decodeMessage(CachedReader& in, std::uint32_t of
                 if (auto v = readValue64(in, *record, value)) info.ReceivedDate = *v;
                 break;
             default:
-                latest.note(*record, entry & RecordLayout::NumberMask, value);
                 break;
         }
     }
-    readTexts(in, *record, latest, MessageTexts, allowance, info);
+    readTexts(in, *record, MessageTexts, allowance, info);
     return info;
 }
 
@@ -418,20 +406,27 @@ void readRecords(ByteSource& file, RecordList<Info>& out, Decode&& decode) {
     WalkAllowance allowance(in.size());
     Walk walk = walkTree(in, root, allowance);
 
+    // The offsets that hold a record, each once: known before decoding, so that the list
+    // takes its memory at once rather than moving every record as it grows.
     std::vector<std::uint32_t> offsets = walk.records;
     std::sort(offsets.begin(), offsets.end());
     offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+    std::erase_if(offsets, [&](std::uint32_t offset) {
+        std::uint32_t self = 0;
+        return walk.VisitedNodes.contains(offset) || !in.read32(offset, self) || self != offset;
+    });
+    walk.VisitedNodes = {};
+    out.reserve(offsets.size(), walk.records.size());
+
     constexpr std::uint32_t NotARecord = UINT32_MAX;
     std::vector<std::uint32_t> indexes(offsets.size(), NotARecord);
-    out.reserveRows(walk.records.size());
     for (std::size_t i = 0; i < offsets.size(); ++i) {
-        if (walk.VisitedNodes.contains(offsets[i])) continue;
         if (std::optional<Info> info = decode(in, offsets[i], allowance))
             indexes[i] = out.addRecord(std::move(*info));
     }
-    walk.VisitedNodes = {};
     for (const std::uint32_t offset : walk.records) {
         const auto at = std::lower_bound(offsets.begin(), offsets.end(), offset);
+        if (at == offsets.end() || *at != offset) continue;
         const std::uint32_t index = indexes[static_cast<std::size_t>(at - offsets.begin())];
         if (index != NotARecord) out.addRow(index);
     }

@@ -59,7 +59,10 @@ public:
         return static_cast<std::uint32_t>(records_.size() - 1);
     }
     void addRow(std::uint32_t record) { rows_.push_back(record); }
-    void reserveRows(std::size_t rows) { rows_.reserve(rows_.size() + rows); }
+    void reserve(std::size_t records, std::size_t rows) {
+        records_.reserve(records_.size() + records);
+        rows_.reserve(rows_.size() + rows);
+    }
 
     // Each record once, however many rows point at it, and which of them a row shows.
     std::span<const Record> records() const { return records_; }

@@ -172,7 +172,7 @@ std::optional<Record> readRecordTable(CachedReader& in, std::uint32_t offset) {
         std::min<std::size_t>(std::to_integer<std::size_t>(header[RecordLayout::EntryCount]),
                               static_cast<std::size_t>(bodyLength / RecordLayout::EntrySize));
 
-    std::array<std::byte, 255 * RecordLayout::EntrySize> table;
+    std::array<std::byte, RecordLayout::MaxEntries * RecordLayout::EntrySize> table;
     const std::size_t tableSize = count * RecordLayout::EntrySize;
     if (!in.read(bodyStart, std::span(table).first(tableSize))) return std::nullopt;
     Record record;

@@ -4,10 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace mq::test {
 namespace {
@@ -110,6 +116,53 @@ TEST(FileWrite, AReplacedFileSurvivesAFailedWrite) {
     const ReplaceResult missing = replaceFile((store.root / "missing" / "all.txt").string(), "x");
     EXPECT_FALSE(missing.created);
     EXPECT_EQ(missing.error, ENOENT);
+}
+
+// A file named as this program names its temporary files, held open and locked as a run
+// writing it would hold it.
+class HeldTemporary {
+public:
+    explicit HeldTemporary(const fs::path& path)
+        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600)) {
+        if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0) throw std::runtime_error("cannot hold the file");
+    }
+    ~HeldTemporary() { ::close(fd_); }
+    HeldTemporary(const HeldTemporary&) = delete;
+    HeldTemporary& operator=(const HeldTemporary&) = delete;
+
+private:
+    int fd_;
+};
+
+TEST(FileWrite, LeftoversOfKilledRunsGoAndAFolderWithoutRoomIsWrittenInPlace) {
+    SaveTestStore store({});
+    const fs::path path = store.outDir / "all.txt";
+    putFile(path, "old");
+    putFile(store.outDir / ".mailquarry-4242-0.tmp", "left by a killed run");
+    putFile(store.outDir / ".mailquarry-notes.tmp", "the user's");
+    const HeldTemporary writing(store.outDir / ".mailquarry-4243-0.tmp");
+
+    EXPECT_TRUE(replaceFile(path.string(), "new"));
+    EXPECT_EQ(
+        namesIn(store.outDir),
+        (std::vector<std::string>{".mailquarry-4243-0.tmp", ".mailquarry-notes.tmp", "all.txt"}));
+
+    // Every name this run could give its temporary file is taken, as in a folder that takes
+    // no new file: the target is overwritten in place, and its hard link sees it.
+    const fs::path link = store.root / "hard link.txt";
+    fs::create_hard_link(path, link);
+    std::vector<std::unique_ptr<HeldTemporary>> taken;
+    for (int n = 0; n < 100; ++n)
+        taken.push_back(std::make_unique<HeldTemporary>(
+            store.outDir /
+            (".mailquarry-" + std::to_string(::getpid()) + "-" + std::to_string(n) + ".tmp")));
+    const std::string longer(100'000, 'z');
+    EXPECT_TRUE(replaceFile(path.string(), longer));
+    EXPECT_EQ(readFile(path), longer);
+    EXPECT_EQ(readFile(link), longer);
+    EXPECT_TRUE(replaceFile(path.string(), "short"));
+    EXPECT_EQ(readFile(link), "short");
+    EXPECT_EQ(namesIn(store.outDir).size(), 103u) << "no other file was made";
 }
 
 }  // namespace

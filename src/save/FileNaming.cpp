@@ -71,6 +71,19 @@ std::string numberedVariant(const std::string& n, int counter) {
     return number + std::string(fittingPrefix(extension, MaxFileNameLength - number.size()));
 }
 
+// CON, PRN, AUX, NUL, COM0 to COM9 and LPT0 to LPT9, in any case and with any extension:
+// Windows opens the device rather than a file of that name.
+bool isDeviceName(std::string_view name) {
+    std::string_view stem = name.substr(0, name.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+    std::string word(stem.substr(0, 5));
+    for (char& c : word)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (stem.size() == 3) return word == "CON" || word == "PRN" || word == "AUX" || word == "NUL";
+    return stem.size() == 4 && (word.starts_with("COM") || word.starts_with("LPT")) &&
+           word[3] >= '0' && word[3] <= '9';
+}
+
 std::optional<std::string_view> componentValue(const TMessHead& m, const std::string& component,
                                                std::string& date, const TPref& pref,
                                                const LocaleSettings& locale) {
@@ -115,6 +128,29 @@ void CleanFileName(std::string& text) {
     std::size_t end = text.size();
     while (end > begin && isBlankOrControl(text[end - 1])) --end;
     text = text.substr(begin, end - begin);
+}
+
+std::string safeFileName(std::string name) {
+    CleanFileName(name);
+    while (!name.empty() && (name.back() == '.' || isBlankOrControl(name.back()))) name.pop_back();
+    if (isDeviceName(name)) name.insert(0, 1, '_');
+    return name;
+}
+
+std::string attachmentFileName(std::string_view name) {
+    constexpr std::size_t LongestExtension = 16;
+    std::string safe = safeFileName(std::string(name));
+    if (safe.size() > MaxFileNameLength) {
+        const std::size_t dot = safe.rfind('.');
+        const std::string extension =
+            dot != std::string::npos && safe.size() - dot <= LongestExtension ? safe.substr(dot)
+                                                                              : std::string();
+        std::size_t keep = MaxFileNameLength - extension.size();
+        // Never inside a character: UTF-8 continuation bytes are 10xxxxxx.
+        while (keep > 0 && (static_cast<unsigned char>(safe[keep]) & 0xC0) == 0x80) --keep;
+        safe = safeFileName(safe.substr(0, keep) + extension);
+    }
+    return safe.empty() ? "Attachment" : safe;
 }
 
 std::string StripTrailingBackslash(const std::string& path) {

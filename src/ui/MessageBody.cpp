@@ -101,6 +101,41 @@ void sealPictures(QTextDocument& document) {
     sealFrame(*document.rootFrame());
 }
 
+// Qt lays a paragraph out in time that grows with the square of its length, and a message
+// may hold a line of a megabyte: no paragraph shown is longer than this.
+constexpr qsizetype LongestParagraph = 2000;
+
+// `text` with a line end put into every line longer than LongestParagraph: after its last
+// blank near the limit, or at the limit when there is none.
+QString withShortParagraphs(const QString& text) {
+    QString shown;
+    shown.reserve(text.size() + text.size() / LongestParagraph);
+    qsizetype start = 0;  // of the line `shown` ends in
+    for (const QChar c : text) {
+        shown += c;
+        if (c == QLatin1Char('\n')) {
+            start = shown.size();
+        } else if (shown.size() - start == LongestParagraph) {
+            qsizetype cut = shown.size();
+            for (qsizetype i = shown.size() - 1; i > shown.size() - LongestParagraph / 10; --i) {
+                if (shown[i].isSpace()) {
+                    cut = i + 1;
+                    break;
+                }
+            }
+            shown.insert(cut, QLatin1Char('\n'));
+            start = cut + 1;
+        }
+    }
+    return shown;
+}
+
+bool hasLongParagraph(const QTextDocument& document) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        if (block.length() > LongestParagraph) return true;
+    return false;
+}
+
 }  // namespace
 
 MessageBody::MessageBody(QWidget* parent) : QTextBrowser(parent) {
@@ -115,8 +150,13 @@ void MessageBody::showText(const QString& text, bool html) {
     if (html) {
         next->setHtml(text);
         sealPictures(*next);
-    } else {
-        next->setPlainText(text);
+    }
+    // An HTML text whose paragraphs are too long to lay out is shown as plain text.
+    if (!html || hasLongParagraph(*next)) {
+        const QString plain =
+            html ? next->toPlainText().remove(QChar::ObjectReplacementCharacter) : text;
+        next->clear();
+        next->setPlainText(withShortParagraphs(plain));
     }
     setDocument(next);
     delete shown_;

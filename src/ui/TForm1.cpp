@@ -7,6 +7,7 @@
 #include "ui/ImageList1.h"
 #include "ui/MessageView.h"
 #include "ui/PaintedIcons.h"
+#include "ui/TReaderWindow.h"
 #include "ui/VST1Model.h"
 #include "ui/ui_TForm1.h"
 #include "view/ColumnLayout.h"
@@ -495,6 +496,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     FormClose();
+    // The reader windows are this window's and go with it.
+    for (QWidget* reader : findChildren<TReaderWindow*>(Qt::FindDirectChildrenOnly))
+        reader->close();
     event->accept();
 }
 

@@ -180,6 +180,11 @@ private slots:
         QCOMPARE(
             source->toPlainText(),
             widenAnsi(f.codePage, stored).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+
+        // The reader and its source go with the main window.
+        const QPointer<QPlainTextEdit> shown = source;
+        form.close();
+        QTRY_VERIFY(!shown);
     }
 };
 

@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include "sample-store/MimeSamples.h"
+#include "support/TempDir.h"
 #include "ui/AnsiText.h"
 #include "ui/MessageView.h"
 #include "ui/TReaderWindow.h"
@@ -21,7 +22,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <iterator>
 
 namespace mq {
 
@@ -42,11 +42,6 @@ QString field(QWidget* view, const char* name) {
 
 QTextBrowser* body(QWidget* view) {
     return view->findChild<QTextBrowser*>("MessageText");
-}
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace
@@ -162,7 +157,7 @@ private slots:
         const std::filesystem::path target = f.root() / "report.pdf";
         std::ofstream(target) << "mine";
         save->click();  // the dialog is cancelled
-        QCOMPARE(readFile(target), std::string("mine"));
+        QCOMPARE(test::readFile(target), std::string("mine"));
         QVERIFY(f.dialogs.saveRequests.back()[2].endsWith(
             QStringLiteral("/Grüße – Bericht Nordlicht.pdf")));
         f.dialogs.saveAnswers << QString::fromStdString(target.string());
@@ -171,7 +166,7 @@ private slots:
         const std::size_t from = stored.find("JVBERi0");
         const QByteArray pdf = QByteArray::fromBase64(
             QByteArray::fromStdString(stored.substr(from, stored.find("==", from) + 2 - from)));
-        QCOMPARE(readFile(target), pdf.toStdString());
+        QCOMPARE(test::readFile(target), pdf.toStdString());
         QVERIFY(f.dialogs.messages.empty());
 
         reader->findChild<QPushButton*>("ShowSource1")->click();

@@ -1,6 +1,7 @@
 #include "save/FileList.h"
 
 #include "platform/AnsiCodePage.h"
+#include "platform/FileSystem.h"
 #include "platform/LocaleCompare.h"
 #include "platform/Unicode.h"
 
@@ -56,8 +57,7 @@ std::string toAnsi(std::string_view utf8) {
 bool list(const std::string& folderUtf8, NameSet& into) {
     namespace fs = std::filesystem;
     std::error_code error;
-    const fs::path folder(std::u8string(folderUtf8.begin(), folderUtf8.end()));
-    fs::directory_iterator it(folder, error);
+    fs::directory_iterator it(nativePath(folderUtf8), error);
     if (error) return false;
     for (const fs::directory_iterator end; it != end; it.increment(error)) {
         if (error) return false;

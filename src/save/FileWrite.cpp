@@ -1,11 +1,8 @@
 #include "save/FileWrite.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/FileSystem.h"
+
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -13,24 +10,14 @@ namespace mq {
 
 namespace {
 
-bool writeAll(int fd, std::string_view content) {
-    while (!content.empty()) {
-        const ssize_t written = ::write(fd, content.data(), content.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        content.remove_prefix(std::size_t(written));
-    }
-    return true;
-}
-
 // Writes and closes; on any failure the file is removed. Returns the failure's errno, or 0.
 int fillAndClose(int fd, const std::string& path, std::string_view content, bool flush) {
     int error = 0;
-    if (!writeAll(fd, content) || (flush && ::fsync(fd) != 0)) error = errno ? errno : EIO;
-    if (::close(fd) != 0 && error == 0) error = errno ? errno : EIO;
-    if (error != 0) ::unlink(path.c_str());
+    if (!writeAll(fd, content)) error = errno ? errno : EIO;
+    if (error == 0 && flush) error = syncFile(fd);
+    const int closed = closeFile(fd);
+    if (error == 0) error = closed;
+    if (error != 0) removeFile(path);
     return error;
 }
 
@@ -41,52 +28,45 @@ void terminateLastLine(std::string& text) {
 }
 
 bool writeNewFile(const std::string& path, std::string_view content) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = createNewFile(path);
     if (fd < 0) return false;
     return fillAndClose(fd, path, content, false) == 0;
 }
 
 FileReplacement::FileReplacement(const std::string& path) : target_(path) {
-    const auto failed = [this] { state_ = {false, errno ? errno : EIO}; };
-    // A link is followed, so the file it names is replaced and the link stays.
-    struct stat old {};
-    const bool exists = ::stat(path.c_str(), &old) == 0;
+    const ReplaceableFile old = replaceableFile(path);
+    const bool exists = old.error != ENOENT;
     if (exists) {
-        if (!S_ISREG(old.st_mode)) {
-            state_ = {false, EISDIR};
+        if (old.error != 0) {
+            state_ = {false, old.error};
             return;
         }
-        char resolved[PATH_MAX];
-        if (::access(path.c_str(), W_OK) != 0 || ::realpath(path.c_str(), resolved) == nullptr) {
-            failed();
-            return;
-        }
-        target_ = resolved;
+        target_ = old.path;
     }
     flush_ = exists;
 
     // A short name in the target's folder, so the rename stays on one file system and a
     // long target name cannot make the temporary one too long.
-    const std::string folder = target_.substr(0, target_.find_last_of('/') + 1);
+    const std::string folder = folderOf(target_);
     for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
-        temporary_ = folder + ".mailquarry-" + std::to_string(::getpid()) + "-" +
+        temporary_ = folder + ".mailquarry-" + std::to_string(currentProcessId()) + "-" +
                      std::to_string(attempt) + ".tmp";
-        fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_ = createNewFile(temporary_);
         if (fd_ < 0 && errno != EEXIST) break;
     }
     if (fd_ < 0) {
-        failed();
+        state_ = {false, errno ? errno : EIO};
         return;
     }
     state_.created = true;
     // The replacement keeps the old file's permissions.
-    if (exists && ::fchmod(fd_, old.st_mode & 07777) != 0) state_.error = errno ? errno : EIO;
+    if (exists) state_.error = setPermissions(fd_, old.mode);
 }
 
 FileReplacement::~FileReplacement() {
     if (fd_ < 0) return;
-    ::close(fd_);
-    ::unlink(temporary_.c_str());
+    closeFile(fd_);
+    removeFile(temporary_);
 }
 
 void FileReplacement::append(std::string_view content) {
@@ -99,11 +79,11 @@ ReplaceResult FileReplacement::commit() {
     const int fd = std::exchange(fd_, -1);
     // A replacement reaches the disk before it takes the old file's place; a new file needs
     // no such care.
-    if (state_.error == 0 && flush_ && ::fsync(fd) != 0) state_.error = errno ? errno : EIO;
-    if (::close(fd) != 0 && state_.error == 0) state_.error = errno ? errno : EIO;
-    if (state_.error == 0 && ::rename(temporary_.c_str(), target_.c_str()) != 0)
-        state_.error = errno ? errno : EIO;
-    if (state_.error != 0) ::unlink(temporary_.c_str());
+    if (state_.error == 0 && flush_) state_.error = syncFile(fd);
+    const int closed = closeFile(fd);
+    if (state_.error == 0) state_.error = closed;
+    if (state_.error == 0) state_.error = replaceFileWith(temporary_, target_);
+    if (state_.error != 0) removeFile(temporary_);
     return state_;
 }
 

@@ -2,15 +2,14 @@
 #include "store/StoreReader.h"
 #include "support/CountingObserver.h"
 #include "support/DbxWriter.h"
+#include "support/ChildProcess.h"
 #include "support/StoreBuilder.h"
 #include "support/TempDir.h"
+#include "support/UserRegistry.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <sys/wait.h>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,38 +20,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using ToolRun = test::ChildProcess::Result;
 
 std::string slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::string quoted(const std::string& s) {
-    return "'" + s + "'";
-}
-
 // Runs a tool with a fixed locale (code page 1252) and no registry of the user's own.
-ToolRun run(const test::TempDir& dir, const std::string& args) {
-    const fs::path err = dir.path() / "stderr";
-    const std::string command =
-        "env LC_ALL=en_US.UTF-8 XDG_CONFIG_HOME=" + quoted((dir.path() / "config").string()) + " " +
-        args + " 2>" + quoted(err.string());
-    ToolRun result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        result.out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = slurp(err);
-    return result;
+ToolRun run(const test::TempDir& dir, const char* tool, const std::vector<std::string>& args = {}) {
+    return test::ChildProcess::run(
+        tool, args,
+        {"LC_ALL=en_US.UTF-8", "XDG_CONFIG_HOME=" + test::toUtf8(dir.path() / "config")});
 }
 
 std::vector<nlohmann::json> jsonLines(const std::string& out) {
@@ -68,14 +47,22 @@ std::vector<nlohmann::json> jsonLines(const std::string& out) {
 // needs to show every feature.
 TEST(SampleStoreTool, WritesAReproducibleStoreThatTheReaderFinds) {
     test::TempDir dir;
-    const std::string tool = quoted(MQ_SAMPLE_STORE_TOOL);
-    ASSERT_EQ(run(dir, tool + " " + quoted(dir.path().string())).status, 0);
+    ASSERT_EQ(run(dir, MQ_SAMPLE_STORE_TOOL, {test::toUtf8(dir.path())}).status, 0);
     const std::string inbox = slurp(dir.path() / "store" / "Inbox.dbx");
-    ASSERT_EQ(run(dir, tool + " " + quoted(dir.path().string())).status, 0);
+    const ToolRun again = run(dir, MQ_SAMPLE_STORE_TOOL, {test::toUtf8(dir.path())});
+    ASSERT_EQ(again.status, 0);
     EXPECT_EQ(slurp(dir.path() / "store" / "Inbox.dbx"), inbox);
     EXPECT_TRUE(fs::exists(dir.path() / "store" / "Folders.dbx"));
 
-    RegistryFile registry(registryFileIn(dir.path() / "config"));
+#ifdef _WIN32
+    // A file to import into the real registry, as the registry editor exports them.
+    const fs::path registryFile = dir.path() / "mailquarry-sample.reg";
+    EXPECT_NE(again.out.find("reg import"), std::string::npos) << again.out;
+    EXPECT_EQ(slurp(registryFile).substr(0, 2), "\xFF\xFE");
+#else
+    const fs::path registryFile = registryFileIn(dir.path() / "config");
+#endif
+    RegistryFile registry(registryFile);
     StoreReader reader(registry);
     EXPECT_EQ(fs::path(reader.storeFilePath("folders.dbx")).parent_path(), dir.path() / "store");
     FolderList folders;
@@ -117,7 +104,7 @@ TEST(SampleStoreTool, WritesAReproducibleStoreThatTheReaderFinds) {
 
 TEST(SampleStoreTool, RefusesAMissingArgument) {
     test::TempDir dir;
-    const ToolRun r = run(dir, quoted(MQ_SAMPLE_STORE_TOOL));
+    const ToolRun r = run(dir, MQ_SAMPLE_STORE_TOOL);
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(r.err.empty());
 }
@@ -137,9 +124,9 @@ TEST(DumpTool, PrintsRecordsAndTextsAsTheReaderSeesThem) {
     w.addMessage(DbxMessage{});
     const fs::path file = dir.path() / "Inbox.dbx";
     w.write(file);
-    const std::string dump = quoted(MQ_DUMP_TOOL);
+    const std::string path = test::toUtf8(file);
 
-    const ToolRun records = run(dir, dump + " records " + quoted(file.string()));
+    const ToolRun records = run(dir, MQ_DUMP_TOOL, {"records", path});
     ASSERT_EQ(records.status, 0) << records.err;
     const auto lines = jsonLines(records.out);
     ASSERT_EQ(lines.size(), 2u);
@@ -153,16 +140,16 @@ TEST(DumpTool, PrintsRecordsAndTextsAsTheReaderSeesThem) {
     EXPECT_EQ(lines[1]["MessagePosition"], 0);
 
     const std::string position = std::to_string(lines[0]["MessagePosition"].get<int>());
-    const ToolRun message = run(dir, dump + " text " + quoted(file.string()) + " " + position);
+    const ToolRun message = run(dir, MQ_DUMP_TOOL, {"text", path, position});
     EXPECT_EQ(message.status, 0);
     EXPECT_EQ(message.out, text);
 
     // The same file read as the folder list gives no message records.
-    const ToolRun asFolders = run(dir, dump + " records " + quoted(file.string()) + " --folders");
+    const ToolRun asFolders = run(dir, MQ_DUMP_TOOL, {"records", path, "--folders"});
     EXPECT_EQ(asFolders.status, 0);
     EXPECT_EQ(asFolders.out, "");
 
-    const ToolRun header = run(dir, dump + " header " + quoted(file.string()));
+    const ToolRun header = run(dir, MQ_DUMP_TOOL, {"header", path});
     ASSERT_EQ(header.status, 0);
     EXPECT_EQ(jsonLines(header.out).at(0)["ItemCount"], 2);
 }
@@ -176,12 +163,18 @@ TEST(DumpTool, ListsTheStoreTheRegistryNames) {
         "e",
         "Gruesse.dbx");
     store.write(dir.path() / "store");
+#ifdef _WIN32
+    // The tool reads the real registry.
+    if (!test::underWine()) GTEST_SKIP() << "changes the user's own registry: done only in Wine";
+    const test::ScopedStoreRoot root((dir.path() / "store").string());
+#else
     writeStoreRegistry(registryFileIn(dir.path() / "config"), (dir.path() / "store").string());
+#endif
 
-    const ToolRun r = run(dir, quoted(MQ_DUMP_TOOL) + " store");
+    const ToolRun r = run(dir, MQ_DUMP_TOOL, {"store"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto json = jsonLines(r.out).at(0);
-    EXPECT_EQ(json["StoreFolder"], (dir.path() / "store").string());
+    EXPECT_EQ(json["StoreFolder"], test::toUtf8(dir.path() / "store"));
     ASSERT_EQ(json["Folders"].size(), 2u);
     EXPECT_EQ(json["Folders"][1]["Name"],
               "Gr\xC3\xBC\xC3\x9F"
@@ -202,15 +195,18 @@ TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
     w.setFanOut(2);
     const auto bytes = w.build();
     const fs::path file = dir.path() / "Folder.dbx";
-    const std::string dump = quoted(MQ_DUMP_TOOL);
+    const std::string path = test::toUtf8(file);
 
-    for (const std::string& args : std::vector<std::string>{
-             "", "records", "bogus x", "text " + quoted(file.string()) + " 12x",
-             "text " + quoted(file.string()) + " 99999999999",
-             "records " + quoted(file.string()) + " --both",
-             "records " + quoted((dir.path() / "missing.dbx").string())}) {
-        SCOPED_TRACE(args);
-        const ToolRun r = run(dir, dump + " " + args);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {},
+             {"records"},
+             {"bogus", "x"},
+             {"text", path, "12x"},
+             {"text", path, "99999999999"},
+             {"records", path, "--both"},
+             {"records", test::toUtf8(dir.path() / "missing.dbx")}}) {
+        SCOPED_TRACE(args.empty() ? "" : args[0]);
+        const ToolRun r = run(dir, MQ_DUMP_TOOL, args);
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
@@ -219,10 +215,10 @@ TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
         SCOPED_TRACE(cut);
         std::ofstream(file, std::ios::binary | std::ios::trunc)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(cut));
-        EXPECT_EQ(run(dir, dump + " records " + quoted(file.string())).status, 0);
-        EXPECT_EQ(run(dir, dump + " header " + quoted(file.string())).status, 0);
-        EXPECT_EQ(run(dir, dump + " text " + quoted(file.string()) + " 9404").status, 0);
-        EXPECT_NE(run(dir, dump + " node " + quoted(file.string()) + " 4294967295").status, -1);
+        EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"records", path}).status, 0);
+        EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"header", path}).status, 0);
+        EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"text", path, "9404"}).status, 0);
+        EXPECT_NE(run(dir, MQ_DUMP_TOOL, {"node", path, "4294967295"}).status, -1);
     }
 }
 

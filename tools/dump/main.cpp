@@ -19,6 +19,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 
 using mq::dbx::NodeLayout;
@@ -147,6 +152,10 @@ void dumpText(const std::string& path, std::int32_t position) {
     std::string text;
     NoStop observer;
     mq::dbx::readMessageText(*file, position, text, observer);
+#ifdef _WIN32
+    // The stored bytes as they are: a text-mode output would turn each LF into CR LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (std::fflush(stdout) != 0) {
         throw std::runtime_error("cannot write the text to standard output");

@@ -21,3 +21,7 @@ find_program(MAILQUARRY_WINE NAMES wine)
 if(MAILQUARRY_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${MAILQUARRY_WINE})
 endif()
+
+# pkg-config sees the target's libraries only, never the host's.
+set(ENV{PKG_CONFIG_LIBDIR} ${CMAKE_FIND_ROOT_PATH}/lib/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")

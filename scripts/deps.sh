@@ -7,7 +7,8 @@ if [ "${1:-}" = "--windows" ]; then
               nlohmann-json3-dev)
 else
     packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libgtest-dev
-              libgmock-dev libbenchmark-dev nlohmann-json3-dev fonts-dejavu-core)
+              libgmock-dev libbenchmark-dev nlohmann-json3-dev libgmime-3.0-dev pkg-config
+              fonts-dejavu-core python3)
 fi
 missing=()
 for p in "${packages[@]}"; do

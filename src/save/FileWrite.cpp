@@ -8,29 +8,35 @@
 
 namespace mq {
 
-namespace {
-
-// Writes and closes; on any failure the file is removed. Returns the failure's errno, or 0.
-int fillAndClose(int fd, const std::string& path, std::string_view content, bool flush) {
-    int error = 0;
-    if (!writeAll(fd, content)) error = errno ? errno : EIO;
-    if (error == 0 && flush) error = syncFile(fd);
-    const int closed = closeFile(fd);
-    if (error == 0) error = closed;
-    if (error != 0) removeFile(path);
-    return error;
-}
-
-}  // namespace
-
 void terminateLastLine(std::string& text) {
     if (!text.ends_with("\r\n")) text += "\r\n";
 }
 
 bool writeNewFile(const std::string& path, std::string_view content) {
-    const int fd = createNewFile(path);
-    if (fd < 0) return false;
-    return fillAndClose(fd, path, content, false) == 0;
+    NewFile file(path);
+    file.append(content);
+    return file.close();
+}
+
+NewFile::NewFile(const std::string& path)
+    : path_(path), fd_(createNewFile(path)), failed_(fd_ < 0) {}
+
+NewFile::~NewFile() {
+    if (fd_ < 0) return;
+    closeFile(fd_);
+    removeFile(path_);
+}
+
+void NewFile::append(std::string_view content) {
+    if (fd_ >= 0 && !failed_ && !writeAll(fd_, content)) failed_ = true;
+}
+
+bool NewFile::close() {
+    if (fd_ < 0) return false;
+    const int fd = std::exchange(fd_, -1);
+    if (closeFile(fd) != 0) failed_ = true;
+    if (failed_) removeFile(path_);
+    return !failed_;
 }
 
 FileReplacement::FileReplacement(const std::string& path) : target_(path) {

@@ -10,6 +10,28 @@ namespace mq {
 // so no truncated file remains. True when the file holds the whole content.
 bool writeNewFile(const std::string& path, std::string_view content);
 
+// writeNewFile for content that comes in parts: the file is created at once (an existing one
+// is a failure) and the parts are appended as they come. A failure at any point removes the
+// file; so does destruction without close().
+class NewFile {
+public:
+    explicit NewFile(const std::string& path);
+    ~NewFile();
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    // False once anything failed; further parts are then ignored.
+    bool good() const { return !failed_; }
+    void append(std::string_view content);
+    // True when the file is complete; otherwise it is gone.
+    bool close();
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    bool failed_ = false;
+};
+
 // How a replacement ended. `created`: the new content's file could be made beside the target
 // (false: the target cannot be created at all). `error`: the errno of the failure, 0 when the
 // target holds the content.

@@ -24,8 +24,7 @@ bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
         opened = false;
     }
     if (!opened) {
-        host.showError("DBX File " + messages.CurrentFile +
-                       " cannot be accessed, make sure that Outlook Express is not running");
+        host.showError(cannotAccessText(messages.CurrentFile));
         host.progress().Cancelled = true;
     }
     return !host.progress().Cancelled;

@@ -2,6 +2,7 @@
 
 #include "platform/AnsiCodePage.h"
 #include "save/FileNaming.h"
+#include "ui/AnsiText.h"
 #include "ui/UserDialogs.h"
 #include "ui_TForm2.h"
 
@@ -53,13 +54,11 @@ TForm2::TForm2(UserDialogs& dialogs, const AnsiCodePage& codePage,
 TForm2::~TForm2() = default;
 
 QString TForm2::widen(const std::string& text) const {
-    const std::u16string wide = codePage_.widen(text);
-    return QString::fromUtf16(wide.data(), qsizetype(wide.size()));
+    return widenAnsi(codePage_, text);
 }
 
 std::string TForm2::narrow(const QString& text) const {
-    return codePage_.fromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                   std::size_t(text.size())));
+    return narrowToAnsi(codePage_, text);
 }
 
 void TForm2::fill(const TPref& pref, const FileNameItems& items) {

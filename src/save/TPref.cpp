@@ -35,7 +35,7 @@ constexpr std::string_view Settings = "Settings";
 constexpr std::string_view View = "View";
 
 // In the order in which the values are read and written.
-const std::array<StoredValue, 17> StoredValues{{
+const std::array<StoredValue, 19> StoredValues{{
     {"Directory", Settings, TextValue{&TPref::Directory, ""}},
     {"Default_Extension", Settings, TextValue{&TPref::Default_Extension, ".eml"}},
     {"Default_Filename", Settings, TextValue{&TPref::Default_Filename, "No Subject"}},
@@ -54,6 +54,8 @@ const std::array<StoredValue, 17> StoredValues{{
     {"Statusbar", View, BooleanValue{&TPref::Statusbar, true}},
     {"FolderWidth", View, IntegerValue{&TPref::FolderWidth, 170}},
     {"ColumnPosition", View, TextValue{&TPref::ColumnPositions, "01234"}},
+    {"ExportDirectory", Settings, TextValue{&TPref::ExportDirectory, ""}},
+    {"ExportFormat", Settings, TextValue{&TPref::ExportFormat, "mbox"}},
 }};
 
 // A signed 32-bit decimal text, leading blanks allowed; anything else is not a number.

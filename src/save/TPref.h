@@ -29,6 +29,9 @@ public:
     std::string FileNameDateFormat;
     std::string FileNameFormat;
     bool EncloseItems = false;
+    // Where File > Export All Folders... last wrote, and in which form ("mbox" or "eml").
+    std::string ExportDirectory;
+    std::string ExportFormat;
 
     // Throws RegistryError; the properties not read by then hold their defaults.
     void LoadFromRegistry(Registry& registry);

@@ -47,6 +47,7 @@ struct RecordLayout {
 struct BlockLayout {
     static constexpr std::size_t Size = 528;
     static constexpr std::size_t SelfOffset = 0;
+    static constexpr std::size_t Capacity = 4;    // 512 in real files; the reader ignores it
     static constexpr std::size_t DataLength = 8;  // signed
     static constexpr std::size_t NextBlock = 12;  // 0 ends the chain
     static constexpr std::size_t Data = 16;

@@ -1,4 +1,6 @@
+#include "store/DataBlock.h"
 #include "store/DbxLayout.h"
+#include "store/LittleEndian.h"
 #include "store/StoreReader.h"
 
 #include <algorithm>
@@ -11,15 +13,6 @@
 namespace mq::dbx {
 
 namespace {
-
-std::uint32_t le32(const std::byte* p) {
-    return std::to_integer<std::uint32_t>(p[0]) | std::to_integer<std::uint32_t>(p[1]) << 8 |
-           std::to_integer<std::uint32_t>(p[2]) << 16 | std::to_integer<std::uint32_t>(p[3]) << 24;
-}
-
-std::uint64_t le64(const std::byte* p) {
-    return std::uint64_t{le32(p)} | std::uint64_t{le32(p + 4)} << 32;
-}
 
 std::int32_t asSigned(std::uint32_t v) {
     return static_cast<std::int32_t>(v);
@@ -383,27 +376,26 @@ void readMessageText(ByteSource& file, std::int32_t position, std::string& text,
     if (position <= 0) return;
     text.clear();
     if (readFileHeader(file).ItemCount <= 0) return;
+    readBlockChain(file, static_cast<std::uint32_t>(position), UINT64_MAX, text, observer);
+}
 
+void readBlockChain(ByteSource& file, std::uint32_t first, std::uint64_t maxBlocks,
+                    std::string& text, MessageReadObserver& observer) {
     CachedReader in(file);
     // Blocks that do not overlap: a longer chain must reuse bytes, so it is damage.
-    const std::uint64_t maxBlocks = in.size() / BlockLayout::Size;
+    maxBlocks = std::min(maxBlocks, in.size() / BlockLayout::Size);
     VisitedBlocks seen;
-    std::array<std::byte, BlockLayout::Size> block;
-    auto current = static_cast<std::uint32_t>(position);
+    std::array<std::byte, BlockLayout::Size> bytes;
+    std::uint32_t current = first;
     while (seen.size() < maxBlocks && seen.insert(current)) {
-        if (!in.read(current, block) || le32(block.data() + BlockLayout::SelfOffset) != current)
-            break;
-        const auto* data = reinterpret_cast<const char*>(block.data() + BlockLayout::Data);
-        const void* nul = std::memchr(data, 0, BlockLayout::DataSize);
-        const std::size_t available =
-            nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - data)
-                : BlockLayout::DataSize;
-        const std::int32_t length = asSigned(le32(block.data() + BlockLayout::DataLength));
-        if (length > 0) text.append(data, std::min(available, static_cast<std::size_t>(length)));
+        if (!in.read(current, bytes)) break;
+        const DataBlock block = DataBlock::decode(bytes.data());
+        if (block.selfOffset != current) break;
+        text.append(block.text);
 
         if (observer.cancelled()) break;
         observer.blockRead();
-        current = le32(block.data() + BlockLayout::NextBlock);
+        current = block.next;
         if (current == 0) break;
     }
 }

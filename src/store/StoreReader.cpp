@@ -37,11 +37,13 @@ void readStoreFile(const std::string& path, Read&& read) {
 
 std::string StoreReader::storeFilePath(const std::string& fileName) {
 #ifdef _WIN32
-    return findFileIgnoringCase(Get_OE_Directory(registry_), fileName);
+    const std::string folder = registry_ ? Get_OE_Directory(*registry_) : folder_;
+    return findFileIgnoringCase(folder, fileName);
 #else
     // The folder and the file name are ANSI texts; this file system names files in UTF-8.
     const AnsiCodePage& page = AnsiCodePage::system();
-    return findFileIgnoringCase(page.toUtf8(Get_OE_Directory(registry_)), page.toUtf8(fileName));
+    const std::string folder = registry_ ? page.toUtf8(Get_OE_Directory(*registry_)) : folder_;
+    return findFileIgnoringCase(folder, page.toUtf8(fileName));
 #endif
 }
 
@@ -56,6 +58,22 @@ void StoreReader::Read_OE_File(const std::string& fileName, MessageInfoList* lis
     if (!list || isFolderList(fileName)) return;
     readStoreFile(storeFilePath(fileName),
                   [list](ByteSource& file) { dbx::readMessageRecords(file, *list); });
+}
+
+void StoreReader::readFolderMessages(const std::string& fileName, MessageInfoList& list,
+                                     MessageReadObserver& observer,
+                                     const std::function<bool(std::size_t, std::string&)>& visit) {
+    if (isFolderList(fileName)) return;
+    readStoreFile(storeFilePath(fileName), [&](ByteSource& file) {
+        const std::size_t first = list.size();
+        dbx::readMessageRecords(file, list);
+        std::string text;
+        for (std::size_t i = first; i < list.size(); ++i) {
+            text.clear();
+            dbx::readMessageText(file, list[i].MessagePosition, text, observer);
+            if (observer.cancelled() || !visit(i, text)) return;
+        }
+    });
 }
 
 void StoreReader::Read_OE_Message(const std::string& fileName, std::int32_t position,

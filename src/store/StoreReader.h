@@ -5,7 +5,9 @@
 #include "store/MessageReadObserver.h"
 #include "store/Toe5Records.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,10 @@ using MessageInfoList = std::vector<Toe5_MessageInfo>;
 // RegistryError.
 class StoreReader {
 public:
-    explicit StoreReader(Registry& registry) : registry_(registry) {}
+    // The store folder the registry names, looked up for every file.
+    explicit StoreReader(Registry& registry) : registry_(&registry) {}
+    // The store in `folder`, a path in the file system's encoding, whatever the registry says.
+    explicit StoreReader(std::string folder) : folder_(std::move(folder)) {}
 
     // The record kind follows the name: exactly "folders.dbx" gives folder records, any
     // other name message records. Appends to the list, never clears it. A list of the other
@@ -34,11 +39,21 @@ public:
     void Read_OE_Message(const std::string& fileName, std::int32_t position, std::string& text,
                          MessageReadObserver& observer);
 
+    // A whole folder from one open of its file: appends its records to `list`, then hands
+    // `visit` each record's index and text (as Read_OE_Message reads it; empty without a
+    // position), in load order. A stop request ends the reading before the message being
+    // read is visited, and so does `visit` returning false. The folder list's own name
+    // gives nothing.
+    void readFolderMessages(const std::string& fileName, MessageInfoList& list,
+                            MessageReadObserver& observer,
+                            const std::function<bool(std::size_t, std::string&)>& visit);
+
     // The full path of a store file as the reader would open it.
     std::string storeFilePath(const std::string& fileName);
 
 private:
-    Registry& registry_;
+    Registry* registry_ = nullptr;
+    std::string folder_;  // used without a registry
 };
 
 // The parser behind the reader, on any byte source (no files, no registry).
@@ -48,6 +63,10 @@ void readFolderRecords(ByteSource& file, FolderList& out);
 void readMessageRecords(ByteSource& file, MessageInfoList& out);
 void readMessageText(ByteSource& file, std::int32_t position, std::string& text,
                      MessageReadObserver& observer);
+// The chain behind readMessageText: appends the text of at most `maxBlocks` blocks from the
+// block at `first`, whatever the item count says.
+void readBlockChain(ByteSource& file, std::uint32_t first, std::uint64_t maxBlocks,
+                    std::string& text, MessageReadObserver& observer);
 }  // namespace dbx
 
 }  // namespace mq

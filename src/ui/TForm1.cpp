@@ -4,6 +4,7 @@
 #include "platform/StoreFile.h"
 #include "save/DateFormat.h"
 #include "store/DateTime.h"
+#include "ui/AnsiText.h"
 #include "ui/ImageList1.h"
 #include "ui/PaintedIcons.h"
 #include "ui/VST1Model.h"
@@ -170,6 +171,7 @@ void TForm1::connectSurfaces() {
     bind(ui->SelectAll1, nullptr, ui->SelectAll2, &TForm1::SelectAll1Click);
     bind(ui->Exit1, nullptr, ui->SpeedButton4, &TForm1::Exit1Click);
     bind(ui->Contents1, nullptr, ui->SpeedButton5, &TForm1::Contents1Click);
+    bind(ui->ExportAllFolders1, nullptr, nullptr, &TForm1::ExportAllFolders1Click);
     bind(ui->About1, nullptr, nullptr, &TForm1::About1Click);
     bind(ui->Identities1, nullptr, nullptr, &TForm1::Identities1Click);
     bind(ui->Speedbar1, nullptr, nullptr, &TForm1::Speedbar1Click);
@@ -481,8 +483,7 @@ void TForm1::StoreFileNameItems() {
 }
 
 QString TForm1::widen(const std::string& text) const {
-    const std::u16string wide = codePage_.widen(text);
-    return QString::fromUtf16(wide.data(), static_cast<qsizetype>(wide.size()));
+    return widenAnsi(codePage_, text);
 }
 
 std::string TForm1::programFolder() const {

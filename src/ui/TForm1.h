@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/StoreExport.h"
 #include "extract/FoundAddresses.h"
 #include "extract/TEmailChk.h"
 #include "platform/AnsiCodePage.h"
@@ -19,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,7 @@ public:
 
     void SaveSelectedtoIndividualFiles1Click();
     void SaveSelectedToaSingleFile1Click();
+    void ExportAllFolders1Click();
     void ExtractReplyToEmailAddresses1Click();
     void ExtractMessageBodyEmailAddresses1Click();
     void ExtractBothReplytoandmessagebodyemailaddresses1Click();
@@ -79,6 +82,7 @@ public:
     void SaveMessagesToFiles() override;
     void SaveMessagesToSingleFile(const std::string& path) override;
     void ExtractBodyAddresses() override;
+    void ExportAllFolders() override;
     void showError(const std::string& text) override;
 
 protected:
@@ -137,6 +141,9 @@ private:
     bool IncludeReplyTo = false;
     // Exists only while a body extraction command runs.
     std::unique_ptr<mq::FoundAddresses> FoundAddresses;
+    // Exist only while the export command runs.
+    std::optional<mq::ExportPlan> PendingExport;
+    std::optional<mq::ExportSummary> ExportResult;
 };
 
 }  // namespace mq

@@ -81,6 +81,9 @@ void TForm3::FormActivate() {
             case 3:
                 owner_.ExtractBodyAddresses();
                 break;
+            case 4:
+                owner_.ExportAllFolders();
+                break;
             default:
                 break;
         }

@@ -14,7 +14,8 @@ struct ProgressState {
     std::int32_t ProgressDone = 0;
     std::string ProgressItem;    // 8-bit text: a file name, a subject or the target path
     std::string ProgressPrefix;  // "Saving Message: ", "Adding Message: ", "Scanning Message: "
-    std::int32_t PendingOperation = 0;  // 1 individual files, 2 single file, 3 body addresses
+    // 1 individual files, 2 single file, 3 body addresses, 4 export of whole folders
+    std::int32_t PendingOperation = 0;
     bool Cancelled = false;
 
     // An operation over `rows` messages starts: nothing done yet, no stop request.

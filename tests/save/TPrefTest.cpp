@@ -45,6 +45,8 @@ void expectDefaults(const TPref& p) {
     EXPECT_TRUE(p.Statusbar);
     EXPECT_EQ(p.FolderWidth, 170);
     EXPECT_EQ(p.ColumnPositions, "01234");
+    EXPECT_EQ(p.ExportDirectory, "");
+    EXPECT_EQ(p.ExportFormat, "mbox");
 }
 
 TEST(TPref, FirstStartGivesDefaultsAndCreatesTheEmptyKey) {
@@ -60,7 +62,7 @@ TEST(TPref, FirstStartGivesDefaultsAndCreatesTheEmptyKey) {
     EXPECT_FALSE(reread.openKey(Key + "\\Settings"));
 }
 
-TEST(TPref, RoundTripStoresSeventeenTexts) {
+TEST(TPref, RoundTripStoresEveryValueAsAText) {
     TempDir dir;
     TPref pref;
     {
@@ -75,8 +77,9 @@ TEST(TPref, RoundTripStoresSeventeenTexts) {
     }
     RegistryFile registry(dir.path() / "user.reg");
     const std::set<std::string> settings{
-        "Directory",    "Default_Extension",  "Default_Filename", "Remove_Re",
-        "CreationDate", "FileNameDateFormat", "FileNameFormat",   "EncloseItems"};
+        "Directory",       "Default_Extension",  "Default_Filename", "Remove_Re",
+        "CreationDate",    "FileNameDateFormat", "FileNameFormat",   "EncloseItems",
+        "ExportDirectory", "ExportFormat"};
     const std::set<std::string> view{"Column0",   "Column1",     "Column2",
                                      "Column3",   "Column4",     "Toolbar",
                                      "Statusbar", "FolderWidth", "ColumnPosition"};
@@ -91,8 +94,8 @@ TEST(TPref, RoundTripStoresSeventeenTexts) {
             ++count;
         }
     }
-    EXPECT_EQ(count, 17);
-    // Nothing else is written: exactly seventeen value lines, all plain texts.
+    EXPECT_EQ(count, 19);
+    // Nothing else is written: exactly nineteen value lines, all plain texts.
     std::istringstream file(test::readFile(dir.path() / "user.reg"));
     int valueLines = 0;
     for (std::string line; std::getline(file, line);) {
@@ -100,7 +103,7 @@ TEST(TPref, RoundTripStoresSeventeenTexts) {
         ++valueLines;
         EXPECT_NE(line.find("\"=\""), std::string::npos) << line;
     }
-    EXPECT_EQ(valueLines, 17);
+    EXPECT_EQ(valueLines, 19);
     RegistryKeyPtr viewKey = registry.openKey(Key + "\\View");
     EXPECT_EQ(registry.queryValue(*viewKey, "Toolbar")->data, "0");
     EXPECT_EQ(registry.queryValue(*viewKey, "Column4")->data, "-7");

@@ -1,4 +1,5 @@
 #include "DbxFiles.h"
+#include "store/RecoveryScan.h"
 #include "support/CountingObserver.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +50,13 @@ void readAll(const std::vector<std::byte>& messages, const std::vector<std::byte
         test::CountingObserver observer;
         dbx::readMessageText(file, position, text, observer);
         EXPECT_LE(std::size_t(observer.blocks) * 528, messages.size());
+    }
+    test::CountingObserver observer;
+    for (const RecoveredMessage& m : dbx::recoverMessages(file, observer)) {
+        std::string text;
+        dbx::readRecoveredText(file, m, text, observer);
+        EXPECT_EQ(text.size(), m.length);
+        EXPECT_LE(std::uint64_t{m.blocks} * 528, messages.size());
     }
     EXPECT_LE(file.highestOffsetRead(), messages.size());
 

@@ -1,4 +1,5 @@
 #include "store/DateTime.h"
+#include "store/RecoveryScan.h"
 #include "store/StoreReader.h"
 #include "support/CountingObserver.h"
 #include "support/MemoryByteSource.h"
@@ -57,6 +58,12 @@ TEST(SampleFile, RealInboxDecodesToItsPublishedValues) {
     std::uint64_t hash = 0xcbf29ce484222325ull;
     for (unsigned char c : text) hash = (hash ^ c) * 0x100000001b3ull;
     EXPECT_EQ(hash, 0xb1613c66164d9a37ull);
+
+    // The scan takes that chain, and none of the file's other objects, for a message.
+    const RecoveredMessageList found = dbx::recoverMessages(file, observer);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_TRUE(found[0].position == 60116 && found[0].complete && found[0].indexed);
+    EXPECT_EQ(found[0].length, text.size());
 }
 
 }  // namespace

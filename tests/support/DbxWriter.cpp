@@ -1,5 +1,7 @@
 #include "support/DbxWriter.h"
 
+#include "support/SeededRandom.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -520,6 +522,11 @@ std::vector<std::byte> toBytes(std::string_view text) {
         std::memcpy(out.data(), text.data(), text.size());
     }
     return out;
+}
+
+void fillWithNoise(std::span<std::byte> bytes, std::uint64_t seed) {
+    SeededRandom random(seed);
+    for (std::byte& b : bytes) b = static_cast<std::byte>(random.next());
 }
 
 }  // namespace mq

@@ -103,5 +103,7 @@ private:
 void putU32(std::vector<std::byte>& bytes, std::size_t offset, std::uint32_t value);
 std::uint32_t getU32(std::span<const std::byte> bytes, std::size_t offset);
 std::vector<std::byte> toBytes(std::string_view text);
+// Overwrites the bytes with noise, the same for the same seed: a crash's or a disk's damage.
+void fillWithNoise(std::span<std::byte> bytes, std::uint64_t seed);
 
 }  // namespace mq

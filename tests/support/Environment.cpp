@@ -24,6 +24,15 @@ void setEnvironment(const std::string& name, const std::optional<std::string>& v
 #endif
 }
 
+bool underWine() {
+#ifdef _WIN32
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+#else
+    return false;
+#endif
+}
+
 ScopedEnvironment::ScopedEnvironment(std::string name, const std::optional<std::string>& value)
     : name_(std::move(name)) {
     if (const char* old = std::getenv(name_.c_str())) previous_ = old;

@@ -9,6 +9,9 @@ namespace mq::test {
 // C library sees it, and on Windows the system's own calls (ExpandEnvironmentStringsA) too.
 void setEnvironment(const std::string& name, const std::optional<std::string>& value);
 
+// Running under Wine: a Windows program on a Linux system, in a Wine prefix of its own.
+bool underWine();
+
 // A variable set for a scope and put back as it was at its end.
 class ScopedEnvironment {
 public:

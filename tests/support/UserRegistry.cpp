@@ -24,11 +24,6 @@ void setStoreRoot(const std::optional<std::string>& text) {
 
 }  // namespace
 
-bool underWine() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
-}
-
 ScopedStoreRoot::ScopedStoreRoot(const std::string& storeRoot) {
     char old[1024];
     DWORD size = sizeof old;
@@ -41,12 +36,6 @@ ScopedStoreRoot::ScopedStoreRoot(const std::string& storeRoot) {
 
 ScopedStoreRoot::~ScopedStoreRoot() {
     setStoreRoot(previous_);
-}
-
-#else
-
-bool underWine() {
-    return false;
 }
 
 #endif

@@ -5,13 +5,10 @@
 
 namespace mq::test {
 
-// Running under Wine, whose registry belongs to a prefix made for the test run. Tests that
-// must change the real registry of the user run only there.
-bool underWine();
-
 #ifdef _WIN32
 // The mail client's global "Store Root" in the real registry, set for a scope and put back
-// as it was at its end.
+// as it was at its end. Tests that need it run only under Wine (underWine()), whose registry
+// belongs to a prefix made for the test run.
 class ScopedStoreRoot {
 public:
     explicit ScopedStoreRoot(const std::string& storeRoot);

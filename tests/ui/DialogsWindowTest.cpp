@@ -39,6 +39,7 @@ public:
     }
     void SaveMessagesToSingleFile(const std::string& path) override { runs += path == "p" ? 1 : 0; }
     void ExtractBodyAddresses() override { ++runs; }
+    void ExportAllFolders() override { ++runs; }
     void showError(const std::string& text) override { errors.push_back(text); }
     int runs = 0;
     const char* failure = nullptr;
@@ -268,7 +269,7 @@ private slots:
     }
 
     void progressDialogRunsThePendingOperationOnce() {
-        const int operations[] = {1, 2, 3, 99};
+        const int operations[] = {1, 2, 3, 4, 99};
         for (const int operation : operations) {
             CountingSubject subject;
             subject.progress().ProgressTotal = 4;

@@ -39,6 +39,14 @@ nlohmann::ordered_json toJson(const Toe5_MessageInfo& m) {
             {"RecordOffset", m.RecordOffset}};
 }
 
+nlohmann::ordered_json toJson(const RecoveredMessage& m, const std::string& subject) {
+    return {{"Offset", m.position},
+            {"Length", m.length},
+            {"Complete", m.complete},
+            {"Indexed", m.indexed},
+            {"Subject", widened(subject)}};
+}
+
 std::string toText(const nlohmann::ordered_json& object) {
     std::string out;
     for (const auto& [name, value] : object.items()) {

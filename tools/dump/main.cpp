@@ -1,10 +1,16 @@
 // mailquarry-dump: what the store reader sees in a .dbx file, for diagnosing stores.
 #include "RecordJson.h"
+#ifdef MAILQUARRY_WITH_MESSAGE
+#include "MessageJson.h"
+#endif
 
 #include "platform/AnsiCodePage.h"
 #include "platform/Registry.h"
 #include "platform/StoreFile.h"
 #include "store/DbxLayout.h"
+#include "store/LittleEndian.h"
+#include "store/RawHeaderField.h"
+#include "store/RecoveryScan.h"
 #include "store/StoreLocation.h"
 #include "store/StoreReader.h"
 
@@ -26,6 +32,7 @@
 
 namespace {
 
+using mq::dbx::le32;
 using mq::dbx::NodeLayout;
 using Json = nlohmann::ordered_json;
 
@@ -34,6 +41,10 @@ constexpr const char* usage =
     "       mailquarry-dump [--text] header FILE\n"
     "       mailquarry-dump [--text] node FILE OFFSET\n"
     "       mailquarry-dump text FILE POSITION\n"
+#ifdef MAILQUARRY_WITH_MESSAGE
+    "       mailquarry-dump [--text] show FILE POSITION\n"
+#endif
+    "       mailquarry-dump [--text] recover FILE\n"
     "       mailquarry-dump [--text] store\n";
 
 class UsageError : public std::runtime_error {
@@ -41,10 +52,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-class NoStop : public mq::MessageReadObserver {
+class NoStop : public mq::MessageReadObserver, public mq::RecoveryScanObserver {
 public:
     bool cancelled() const override { return false; }
     void blockRead() override {}
+    void scanned(std::uint64_t, std::uint64_t) override {}
 };
 
 bool textOutput = false;
@@ -69,11 +81,6 @@ Int parseNumber(const std::string& text, const char* what) {
         throw UsageError(std::string("not a valid ") + what + ": " + text);
     }
     return value;
-}
-
-std::uint32_t le32(const std::byte* p) {
-    return std::to_integer<std::uint32_t>(p[0]) | std::to_integer<std::uint32_t>(p[1]) << 8 |
-           std::to_integer<std::uint32_t>(p[2]) << 16 | std::to_integer<std::uint32_t>(p[3]) << 24;
 }
 
 std::unique_ptr<mq::StoreFile> openFile(const std::string& path) {
@@ -147,18 +154,35 @@ void dumpNode(const std::string& path, std::uint32_t offset) {
                {"Entries", entries}});
 }
 
-void dumpText(const std::string& path, std::int32_t position) {
+std::string readText(const std::string& path, std::int32_t position) {
     const auto file = openFile(path);
     std::string text;
     NoStop observer;
     mq::dbx::readMessageText(*file, position, text, observer);
-#ifdef _WIN32
-    // The stored bytes as they are: a text-mode output would turn each LF into CR LF.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    return text;
+}
+
+void dumpText(const std::string& path, std::int32_t position) {
+    const std::string text = readText(path, position);
     std::fwrite(text.data(), 1, text.size(), stdout);
     if (std::fflush(stdout) != 0) {
         throw std::runtime_error("cannot write the text to standard output");
+    }
+}
+
+#ifdef MAILQUARRY_WITH_MESSAGE
+void dumpShow(const std::string& path, std::int32_t position) {
+    print(mq::toJson(mq::decodeMessage(readText(path, position), mq::AnsiCodePage::system())));
+}
+#endif
+
+void dumpRecovered(const std::string& path) {
+    const auto file = openFile(path);
+    NoStop observer;
+    std::string text;
+    for (const auto& m : mq::dbx::recoverMessages(*file, observer)) {
+        mq::dbx::readRecoveredText(*file, m, text, observer);
+        print(mq::toJson(m, mq::rawHeaderField(text, "Subject").value_or("")));
     }
 }
 
@@ -201,6 +225,12 @@ int run(std::vector<std::string> args) {
         dumpNode(args[1], parseNumber<std::uint32_t>(args[2], "offset"));
     } else if (command == "text" && args.size() == 3 && !textOutput) {
         dumpText(args[1], parseNumber<std::int32_t>(args[2], "position"));
+#ifdef MAILQUARRY_WITH_MESSAGE
+    } else if (command == "show" && args.size() == 3) {
+        dumpShow(args[1], parseNumber<std::int32_t>(args[2], "position"));
+#endif
+    } else if (command == "recover" && args.size() == 2) {
+        dumpRecovered(args[1]);
     } else if (command == "store" && args.size() == 1) {
         dumpStore();
     } else {
@@ -212,6 +242,11 @@ int run(std::vector<std::string> args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The same bytes on every system: message texts as they were stored, lines ending in LF.
+    // A text-mode output would turn each LF into CR LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     try {
         return run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {

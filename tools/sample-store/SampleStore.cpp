@@ -1,5 +1,7 @@
 #include "SampleStore.h"
 
+#include "MimeSamples.h"
+
 #include "platform/AnsiCodePage.h"
 #include "support/MailDate.h"
 #include "support/SeededRandom.h"
@@ -254,7 +256,9 @@ std::vector<DbxMessage> folderMessages(std::uint64_t seed, std::size_t count, Bo
 std::filesystem::path writeSampleStore(const std::filesystem::path& dir) {
     StoreBuilder store;
     store.setFolderListName("Folders.dbx");
-    store.addFolder("Inbox", "Inbox.dbx", folderMessages(1, 220, Box::Received));
+    std::vector<DbxMessage> inbox = folderMessages(1, 220, Box::Received);
+    for (DbxMessage& m : mimeSampleMessages(221)) inbox.push_back(std::move(m));
+    store.addFolder("Inbox", "Inbox.dbx", std::move(inbox));
     store.addFolder("Outbox", "Outbox.dbx");
     store.addFolder("Sent Items", "Sent Items.dbx", folderMessages(2, 70, Box::Sent));
     store.addFolder("Deleted Items", "Deleted Items.dbx", folderMessages(3, 45, Box::Received));

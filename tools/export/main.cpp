@@ -1,0 +1,196 @@
+// mailquarry-export: a whole store, or some of its folders, into mbox files or folders of
+// .eml files, in one run.
+#include "ProgressLine.h"
+#include "ReadOnlyRegistry.h"
+
+#include "export/FolderTree.h"
+#include "export/StoreExport.h"
+#include "platform/AnsiCodePage.h"
+#include "platform/RegistryError.h"
+#include "save/FileNameItems.h"
+#include "save/TPref.h"
+#include "store/StoreReader.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* Help =
+    "usage: mailquarry-export [--store DIR] [--format mbox|eml] [--folder NAME]... OUTDIR\n"
+    "\n"
+    "Exports the folders of an Outlook Express 5 mail store into OUTDIR, which is made\n"
+    "when missing. The store is only read.\n"
+    "\n"
+    "  --store DIR    the store in DIR (the folder holding folders.dbx); without it, the\n"
+    "                 store Mailquarry opens: the registry's \"Store Root\"\n"
+    "  --format mbox  one mboxrd file per folder, a subfolder's file in the folder\n"
+    "                 \"<parent>.sbd\", as Thunderbird lays them out (the default)\n"
+    "  --format eml   one folder per folder, nested as in the store, holding one .eml file\n"
+    "                 per message, named by Mailquarry's save preferences\n"
+    "  --folder NAME  only this folder: its name, or its path such as Projects/Nordlicht;\n"
+    "                 may be given more than once (default: every folder with messages)\n"
+    "  --help         this text\n"
+    "\n"
+    "Nothing in OUTDIR is replaced: a name that is taken gets (2), (3), ... A folder whose\n"
+    "file cannot be read (the mail client holds it, or it is damaged) is reported and the\n"
+    "rest is exported. Progress goes to standard error, redrawn as a bar with counts on a\n"
+    "terminal; Ctrl-C stops after the message being exported. The summary goes to standard\n"
+    "output.\n"
+    "\n"
+    "Exit status: 0 everything was exported; 1 a usage error, or the store cannot be read;\n"
+    "2 some folders or messages were not exported.\n";
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Arguments {
+    std::optional<std::string> store;
+    mq::ExportFormat format = mq::ExportFormat::Mbox;
+    std::vector<std::string> folders;  // 8-bit texts, like the store's names
+    std::string target;                // 8-bit path
+    bool help = false;
+};
+
+// A command-line text as the store's 8-bit texts: they are that already on Windows.
+std::string eightBit(const std::string& argument, const char* what) {
+#ifdef _WIN32
+    (void)what;
+    return argument;
+#else
+    const mq::AnsiCodePage& page = mq::AnsiCodePage::system();
+    std::string text = page.fromUtf8(argument);
+    if (page.toUtf8(text) != argument)
+        throw UsageError(std::string(what) + " holds characters that code page " +
+                         std::to_string(page.codePage()) + " cannot write: " + argument);
+    return text;
+#endif
+}
+
+Arguments parse(int argc, char** argv) {
+    Arguments args;
+    std::optional<std::string> target;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&]() -> std::string {
+            if (i + 1 >= argc) throw UsageError(arg + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            args.help = true;
+        } else if (arg == "--store") {
+            args.store = value();
+        } else if (arg == "--format") {
+            const std::string name = value();
+            const auto format = mq::parseExportFormat(name);
+            if (!format) throw UsageError("unknown format " + name + " (mbox or eml)");
+            args.format = *format;
+        } else if (arg == "--folder") {
+            args.folders.push_back(eightBit(value(), "the folder name"));
+        } else if (arg.starts_with("-") && arg != "-") {
+            throw UsageError("unknown option " + arg);
+        } else if (target) {
+            throw UsageError("more than one OUTDIR");
+        } else {
+            target = eightBit(arg, "OUTDIR");
+        }
+    }
+    if (!args.help && (!target || target->empty())) throw UsageError("no OUTDIR given");
+    args.target = target.value_or("");
+    return args;
+}
+
+// The folders named on the command line, by name or by path; every folder with a file when
+// none is named.
+std::vector<std::size_t> chosenFolders(const mq::FolderList& folders,
+                                       const std::vector<std::string>& names) {
+    const std::vector<std::size_t> withFiles = mq::foldersWithFiles(folders);
+    if (names.empty()) return withFiles;
+    const mq::FolderTree tree(folders);
+    std::vector<std::size_t> chosen;
+    for (const std::string& name : names) {
+        bool found = false;
+        for (const std::size_t folder : withFiles) {
+            if (folders[folder].Name != name && tree.path(folder) != name) continue;
+            found = true;
+            if (std::find(chosen.begin(), chosen.end(), folder) == chosen.end())
+                chosen.push_back(folder);
+        }
+        if (!found)
+            throw UsageError("the store has no folder with messages named " +
+                             mq::consoleText(name));
+    }
+    return chosen;
+}
+
+// The save preferences name the .eml files. Read without writing: a user who never ran the
+// program has no key for them, keeps it that way and gets their defaults.
+mq::TPref preferences(mq::Registry& user) {
+    mq::ReadOnlyRegistry registry(user);
+    mq::TPref pref;
+    try {
+        pref.LoadFromRegistry(registry);
+    } catch (const mq::RegistryError& e) {
+        // Whatever was not read has its default by now.
+        if (!registry.refusedToCreate())
+            std::fprintf(stderr,
+                         "mailquarry-export: the preferences cannot be read (%s); "
+                         "using the defaults\n",
+                         mq::consoleText(e.what()).c_str());
+    }
+    return pref;
+}
+
+int run(const Arguments& args) {
+    const std::unique_ptr<mq::Registry> user = mq::openUserRegistry();
+    mq::StoreReader reader = args.store ? mq::StoreReader(*args.store) : mq::StoreReader(*user);
+    mq::FolderList folders;
+    try {
+        reader.Read_OE_File("folders.dbx", &folders);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mailquarry-export: the store cannot be read: %s\n",
+                     mq::consoleText(e.what()).c_str());
+        return 1;
+    }
+
+    const mq::TPref pref = preferences(*user);
+    mq::FileNameItems items;
+    mq::parseFileNameFormat(pref.FileNameFormat, items);
+
+    const mq::ExportPlan plan = mq::planExport(
+        reader, folders, chosenFolders(folders, args.folders), args.target, args.format);
+    mq::ProgressLine progress;
+    const mq::ExportSummary summary =
+        mq::ExportAllFolders(progress, reader, folders, plan, pref, items);
+    progress.finish();
+    std::printf("%s\n", mq::consoleText(mq::exportSummaryText(summary, args.target)).c_str());
+    return summary.complete() ? 0 : 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const Arguments args = parse(argc, argv);
+        if (args.help) {
+            std::fputs(Help, stdout);
+            return 0;
+        }
+        return run(args);
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "mailquarry-export: %s\n%s", e.what(),
+                     "Try 'mailquarry-export --help' for more information.\n");
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mailquarry-export: %s\n", e.what());
+        return 2;
+    }
+}

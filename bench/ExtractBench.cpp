@@ -89,7 +89,7 @@ int main(int argc, char* argv[]) {
     else
         std::printf("undbx could not be run\n");
     printTiming("undbx", undbx, undbx, "");
-    printTiming("body extraction", extraction, undbx, "0.4");
+    printTiming("body extraction", extraction, undbx, "0.5");
     fs::remove_all(dir);
     return selected == count && dialogs.boxes == 0 ? 0 : 1;
 }

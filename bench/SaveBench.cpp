@@ -92,8 +92,8 @@ int main(int argc, char* argv[]) {
     if (!undbx.valid()) std::printf("undbx could not be run\n");
     printTiming("undbx before", undbxBefore, undbxBefore, "");
     printTiming("undbx after", undbxAfter, undbxAfter, "");
-    printTiming("individual files", individual, undbx, "0.7");
-    printTiming("single file", single, undbx, "0.4");
+    printTiming("individual files", individual, undbx, "1.0");
+    printTiming("single file", single, undbx, "0.5");
     if (!std::getenv("KEEP")) fs::remove_all(dir);
     return selected == count && saved == count && dialogs.boxes == 0 ? 0 : 1;
 }

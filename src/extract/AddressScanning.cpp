@@ -7,10 +7,12 @@ namespace mq {
 namespace {
 
 void offerToken(std::string_view token, const TEmailChk& checker, FoundAddresses& found) {
-    const std::string candidate = TEmailChk::TrimDots(token);
+    const std::string_view candidate = TEmailChk::TrimDots(token);
+    // An address met before passed the validator then: a mailbox repeats its addresses.
+    if (found.met(candidate)) return;
     std::int32_t errorCode = 0;
     std::int32_t errorPos = 0;
-    if (checker.CheckEmail(candidate, errorCode, errorPos)) found.add(candidate);
+    if (checker.CheckEmail(candidate, errorCode, errorPos)) found.add(std::string(candidate));
 }
 
 }  // namespace

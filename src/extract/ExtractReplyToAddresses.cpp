@@ -12,7 +12,7 @@ void ExtractReplyToAddresses(const std::vector<const TMessHead*>& rows, const TE
                              FoundAddresses& found) {
     for (const TMessHead* message : rows) {
         if (message->ReplyTo.empty()) continue;
-        const std::string candidate = TEmailChk::TrimDots(message->ReplyTo);
+        const std::string candidate(TEmailChk::TrimDots(message->ReplyTo));
         std::int32_t errorCode = 0;
         std::int32_t errorPos = 0;
         if (checker.CheckEmail(candidate, errorCode, errorPos)) found.add(candidate);

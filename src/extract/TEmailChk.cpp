@@ -63,7 +63,7 @@ void TEmailChk::setMaxUsernamePortion(std::int32_t value) {
     if (value >= 1 && value <= 64) maxUsernamePortion_ = value;
 }
 
-std::string TEmailChk::TrimDots(std::string_view s) {
+std::string_view TEmailChk::TrimDots(std::string_view s) {
     // Dots at either end count as blanks, so the final trim also takes any blanks that
     // follow the leading run or precede the trailing one.
     std::size_t begin = 0;
@@ -73,7 +73,7 @@ std::string TEmailChk::TrimDots(std::string_view s) {
     auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
     while (begin < end && blank(s[begin])) ++begin;
     while (end > begin && blank(s[end - 1])) --end;
-    return std::string(s.substr(begin, end - begin));
+    return s.substr(begin, end - begin);
 }
 
 bool TEmailChk::CheckEmail(std::string_view s, std::int32_t& errorCode,

@@ -22,8 +22,9 @@ public:
     // On rejection sets errorCode (and errorPos, counting from 1, for codes 5, 10 and 11);
     // on success leaves both untouched.
     bool CheckEmail(std::string_view s, std::int32_t& errorCode, std::int32_t& errorPos) const;
-    // Leading and trailing full stops removed, then blanks and control characters trimmed.
-    static std::string TrimDots(std::string_view s);
+    // Leading and trailing full stops removed, then blanks and control characters trimmed:
+    // a part of `s`.
+    static std::string_view TrimDots(std::string_view s);
 
     const std::string& Filter() const { return filter_; }
     void setFilter(const std::string& value) { filter_ = value; }

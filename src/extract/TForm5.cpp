@@ -3,6 +3,7 @@
 #include "extract/AddressListModel.h"
 #include "platform/AnsiCodePage.h"
 #include "save/FileWrite.h"
+#include "ui/FixedDialog.h"
 #include "ui/UserDialogs.h"
 #include "ui_TForm5.h"
 
@@ -22,9 +23,7 @@ TForm5::TForm5(UserDialogs& dialogs, const AnsiCodePage& codePage, QWidget* pare
       codePage_(codePage),
       model_(new AddressListModel(AddressList, codePage, this)) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setFixedSize(size());
+    makeFixedDialog(*this);
     ui->VST2->setModel(model_);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm5::Button2Click);

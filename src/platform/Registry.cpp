@@ -3,6 +3,7 @@
 #include "platform/RegistryError.h"
 #include "platform/RegistryFile.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #ifdef _WIN32
@@ -49,6 +50,39 @@ std::string relativePath(std::string_view path) {
     return std::string(path);
 }
 
+std::wstring toWide(UINT codePage, std::string_view text) {
+    const int length =
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                            length);
+    return wide;
+}
+
+std::string toUtf8(std::wstring_view text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
+                            length, nullptr, nullptr);
+    return utf8;
+}
+
+// The text value read through the wide call, which keeps what the ANSI page lacks.
+std::string wideText(HKEY handle, const std::wstring& name) {
+    DWORD size = 0;
+    if (RegQueryValueExW(handle, name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return {};
+    std::wstring text(size / sizeof(wchar_t), L'\0');
+    if (size > 0 && RegQueryValueExW(handle, name.c_str(), nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(text.data()), &size) != ERROR_SUCCESS)
+        return {};
+    text.resize(size / sizeof(wchar_t));
+    return toUtf8(std::wstring_view(text).substr(0, text.find(L'\0')));
+}
+
 class WindowsRegistry : public Registry {
 public:
     RegistryKeyPtr openKey(std::string_view path) override {
@@ -89,6 +123,7 @@ public:
         value.data.resize(size);
         const bool text = value.type == RegType::Sz || value.type == RegType::ExpandSz;
         if (text && !value.data.empty() && value.data.back() == '\0') value.data.pop_back();
+        if (text) value.utf8 = wideText(handle, toWide(CP_ACP, valueName));
         return value;
     }
 
@@ -99,6 +134,17 @@ public:
                            reinterpret_cast<const BYTE*>(data.c_str()),
                            static_cast<DWORD>(data.size() + 1)) != ERROR_SUCCESS) {
             throw RegistryError::setDataFailed(valueName);
+        }
+    }
+
+    void setUtf8String(RegistryKey& key, std::string_view name, std::string_view utf8) override {
+        const std::wstring valueName = toWide(CP_ACP, name);
+        const std::wstring data = toWide(CP_UTF8, utf8);  // with its terminating NUL
+        if (RegSetValueExW(static_cast<WindowsKey&>(key).handle, valueName.c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(data.c_str()),
+                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) !=
+            ERROR_SUCCESS) {
+            throw RegistryError::setDataFailed(std::string(name));
         }
     }
 

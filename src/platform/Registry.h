@@ -24,6 +24,8 @@ struct RegValue {
     // Texts (Sz, ExpandSz) hold their 8-bit characters without the terminating NUL;
     // every other type holds its raw little-endian bytes.
     std::string data;
+    // Texts only: the same text in UTF-8, with the characters the ANSI page lacks.
+    std::string utf8;
 };
 
 // An open key; closing happens when the handle is destroyed or closeKey is called.
@@ -48,6 +50,9 @@ public:
     virtual std::optional<RegValue> queryValue(RegistryKey& key, std::string_view name) = 0;
     // Writes a REG_SZ value. Throws RegistryError::setDataFailed.
     virtual void setString(RegistryKey& key, std::string_view name, std::string_view text) = 0;
+    // Writes a REG_SZ value given in UTF-8, for a text that the ANSI page may not hold, such
+    // as the name of a folder the user chose. Throws RegistryError::setDataFailed.
+    virtual void setUtf8String(RegistryKey& key, std::string_view name, std::string_view utf8) = 0;
     // Closes the key; on the portable registry this is where changes reach the disk, so it
     // can raise a RegistryError there.
     virtual void closeKey(RegistryKeyPtr key) = 0;

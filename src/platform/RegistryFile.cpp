@@ -128,14 +128,14 @@ std::string hexBytes(std::string_view bytes) {
 }
 
 // The text of a REG_SZ / REG_EXPAND_SZ stored as UTF-16LE bytes, without its final NUL.
-std::string textFromUtf16Bytes(std::string_view bytes, const AnsiCodePage& page) {
+std::u16string textFromUtf16Bytes(std::string_view bytes) {
     std::u16string text;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                       static_cast<unsigned char>(bytes[i + 1]) << 8);
     }
     if (!text.empty() && text.back() == u'\0') text.pop_back();
-    return page.fromUtf16(text);
+    return text;
 }
 
 // What follows the '=' of a value line; an error text when it cannot be read.
@@ -143,7 +143,7 @@ std::string parseData(std::string_view data, const AnsiCodePage& page, RegValue&
     if (!data.empty() && data.front() == '"') {
         std::optional<std::string> text = parseQuoted(data);
         if (!text || !trim(data).empty()) return "malformed text value";
-        value = {RegType::Sz, page.fromUtf8(*text)};
+        value = {RegType::Sz, page.fromUtf8(*text), *text};
         return {};
     }
     if (startsWithIgnoringCase(data, "dword:")) {
@@ -181,19 +181,24 @@ std::string parseData(std::string_view data, const AnsiCodePage& page, RegValue&
         if (trim(data).empty()) return "malformed hex value";
     }
     value.type = static_cast<RegType>(type);
-    const bool text = value.type == RegType::Sz || value.type == RegType::ExpandSz;
-    value.data = text ? textFromUtf16Bytes(bytes, page) : bytes;
+    if (value.type == RegType::Sz || value.type == RegType::ExpandSz) {
+        const std::u16string text = textFromUtf16Bytes(bytes);
+        value.data = page.fromUtf16(text);
+        value.utf8 = utf16ToUtf8(text);
+    } else {
+        value.data = bytes;
+    }
     return {};
 }
 
 // A text value as the file holds it: quoted, or as UTF-16LE bytes when it holds a character
 // a quoted text cannot carry.
-std::string encodeText(std::string_view ansi, const AnsiCodePage& page) {
-    if (ansi.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos) {
-        return quote(page.toUtf8(ansi));
+std::string encodeText(std::string_view utf8) {
+    if (utf8.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos) {
+        return quote(utf8);
     }
     std::string bytes;
-    for (char16_t c : page.widen(ansi)) {
+    for (char16_t c : wide(utf8)) {
         bytes += static_cast<char>(c & 0xFF);
         bytes += static_cast<char>(c >> 8);
     }
@@ -536,6 +541,18 @@ void RegistryFile::setString(RegistryKey& key, std::string_view name, std::strin
     apply(pending_.back());
 }
 
+void RegistryFile::setUtf8String(RegistryKey& key, std::string_view name, std::string_view utf8) {
+    throwIfUnreadable();
+    std::u16string ignored;
+    if (name.find_first_of(std::string_view("\0\r\n", 3)) != std::string_view::npos ||
+        !utf8ToUtf16(utf8, ignored)) {
+        throw RegistryError::setDataFailed(std::string(name));
+    }
+    pending_.push_back(
+        {static_cast<FileKey&>(key).path, std::string(name), std::string(utf8), true});
+    apply(pending_.back());
+}
+
 void RegistryFile::apply(const Change& change) {
     Key* found = findKey(change.path);
     if (!found) {
@@ -546,8 +563,9 @@ void RegistryFile::apply(const Change& change) {
     Value value;
     value.name = codePage_.toUtf8(*change.name);
     value.value.type = RegType::Sz;
-    value.value.data = change.text;
-    value.fileData = encodeText(change.text, codePage_);
+    value.value.data = change.utf8 ? codePage_.fromUtf8(change.text) : change.text;
+    value.value.utf8 = change.utf8 ? change.text : codePage_.toUtf8(change.text);
+    value.fileData = encodeText(value.value.utf8);
     putValue(*found, std::move(value));
 }
 
@@ -564,7 +582,9 @@ void RegistryFile::putValue(Key& key, Value value) {
 
 void RegistryFile::closeKey(RegistryKeyPtr key) {
     key.reset();
-    flush();
+    // A key that was only read leaves nothing to write, so the file need not be looked at:
+    // the store folder is looked up this way for every message a long operation reads.
+    if (!pending_.empty()) flush();
 }
 
 void RegistryFile::flush() {

@@ -33,6 +33,7 @@ public:
     RegistryKeyPtr createKey(std::string_view path) override;
     std::optional<RegValue> queryValue(RegistryKey& key, std::string_view name) override;
     void setString(RegistryKey& key, std::string_view name, std::string_view text) override;
+    void setUtf8String(RegistryKey& key, std::string_view name, std::string_view utf8) override;
     void closeKey(RegistryKeyPtr key) override;
 
     const std::filesystem::path& path() const { return path_; }
@@ -57,6 +58,7 @@ private:
         std::string path;                 // UTF-8 key path
         std::optional<std::string> name;  // ANSI value name; empty for a created key
         std::string text;
+        bool utf8 = false;  // the text is UTF-8 rather than ANSI
     };
     // What tells one state of the file from another, taken with a single status call.
     struct Stamp {

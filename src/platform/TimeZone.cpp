@@ -73,11 +73,25 @@ std::optional<int> cachedOtherOffset(std::time_t now, bool daylightTime, int off
     return cachedValue;
 }
 
+// tzset reads the zone's file again on every call, and saves ask for the zone once per
+// message. A change of TZ is seen at once, a change of the system's zone within a second.
+void refreshZone(std::time_t now) {
+    thread_local std::optional<std::string> lastZone;
+    thread_local std::time_t lastRefresh = -1;
+    const char* zone = std::getenv("TZ");
+    std::optional<std::string> current;
+    if (zone != nullptr) current = zone;
+    if (current == lastZone && now == lastRefresh) return;
+    tzset();
+    lastZone = std::move(current);
+    lastRefresh = now;
+}
+
 }  // namespace
 
 TimeZoneNow timeZoneNow() {
-    tzset();  // TZ may have changed since the last call
     const std::time_t now = std::time(nullptr);
+    refreshZone(now);
     std::tm local{};
     TimeZoneNow zone;
     if (!localtime_r(&now, &local)) return zone;

@@ -179,8 +179,7 @@ struct FileList::State {
         }
     }
 
-    bool refresh(const std::string& folderAnsi) {
-        const std::string folder = AnsiCodePage::system().toUtf8(folderAnsi);
+    bool refresh(const std::string& folder) {
         if (!watchedFolder.empty() && watchedFolder == folder && applyChanges()) return true;
 
         // Watch first, so that a change made while the folder is being listed is not lost;
@@ -196,9 +195,9 @@ struct FileList::State {
         return true;
     }
 #else
-    bool refresh(const std::string& folderAnsi) {
+    bool refresh(const std::string& folder) {
         NameSet fresh;
-        if (!list(AnsiCodePage::system().toUtf8(folderAnsi), fresh)) return false;
+        if (!list(folder, fresh)) return false;
         replaceNames(std::move(fresh));
         return true;
     }

@@ -27,7 +27,7 @@ public:
     std::size_t size() const;
 
     // Makes the list hold exactly the names of the non-folder entries of `folder`
-    // (an 8-bit path), as a fresh listing would. False, list unchanged, when the folder
+    // (UTF-8), as a fresh listing would. False, list unchanged, when the folder
     // cannot be listed.
     bool refreshFrom(const std::string& folder);
 

@@ -184,8 +184,7 @@ std::string ComposeFileName(const TMessHead& m, const FileNameItems& items, cons
 }
 
 std::string fileSystemPath(const std::string& directory, const std::string& name) {
-    const AnsiCodePage& page = AnsiCodePage::system();
-    return joinPath(page.toUtf8(StripTrailingBackslash(directory)), page.toUtf8(name));
+    return joinPath(StripTrailingBackslash(directory), AnsiCodePage::system().toUtf8(name));
 }
 
 }  // namespace mq

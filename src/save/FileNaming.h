@@ -19,7 +19,7 @@ std::string RemoveReText(std::string_view text);
 void CleanFileName(std::string& text);
 // The path without one final separator, unless it is that separator alone.
 std::string StripTrailingBackslash(const std::string& path);
-// Clears the list and fills it with the names of the folder's files.
+// Clears the list and fills it with the names of the folder's files (the folder in UTF-8).
 void AddFiles(const std::string& folder, FileList& list);
 
 // The file name for a message before it is made unique: the ticked components in slot
@@ -28,8 +28,8 @@ void AddFiles(const std::string& folder, FileList& list);
 std::string composeFileNameBase(const TMessHead& m, const FileNameItems& items, const TPref& pref,
                                 const LocaleSettings& locale);
 
-// `n`, or its numbered variant "(2)", "(3)", ..., that is not taken in `directory`: the
-// folder is listed into `fileList` first when it exists. The result is also a name every
+// `n`, or its numbered variant "(2)", "(3)", ..., that is not taken in `directory`
+// (UTF-8): the folder is listed into `fileList` first when it exists. The result is also a name every
 // file system accepts as it is: at most 255 characters and 255 units where the file system
 // counts them (UTF-16 units on Windows, UTF-8 bytes elsewhere), never a path, never a
 // Windows device name (those get a '_' after the device name: "con_.eml"), never ending in
@@ -43,8 +43,8 @@ std::string ComposeFileName(const TMessHead& m, const FileNameItems& items, cons
                             FileList& fileList,
                             const LocaleSettings& locale = LocaleSettings::user());
 
-// The file-system path (UTF-8) of the file `name` in `directory`, both 8-bit texts: joined
-// with the platform's separator, never doubled.
+// The file-system path (UTF-8) of the file `name` (an 8-bit text) in `directory` (UTF-8):
+// joined with the platform's separator, never doubled.
 std::string fileSystemPath(const std::string& directory, const std::string& name);
 
 }  // namespace mq

@@ -12,14 +12,18 @@ void terminateLastLine(std::string& text) {
     if (!text.ends_with("\r\n")) text += "\r\n";
 }
 
-bool writeNewFile(const std::string& path, std::string_view content) {
+bool writeNewFile(const std::string& path, std::string_view content, int* error) {
     NewFile file(path);
     file.append(content);
-    return file.close();
+    const bool written = file.close();
+    if (error != nullptr) *error = file.error();
+    return written;
 }
 
 NewFile::NewFile(const std::string& path)
-    : path_(path), fd_(createNewFile(path)), failed_(fd_ < 0) {}
+    : path_(path), fd_(createNewFile(path)) {
+    if (fd_ < 0) error_ = errno ? errno : EIO;
+}
 
 NewFile::~NewFile() {
     if (fd_ < 0) return;
@@ -28,15 +32,16 @@ NewFile::~NewFile() {
 }
 
 void NewFile::append(std::string_view content) {
-    if (fd_ >= 0 && !failed_ && !writeAll(fd_, content)) failed_ = true;
+    if (fd_ >= 0 && error_ == 0 && !writeAll(fd_, content)) error_ = errno ? errno : EIO;
 }
 
 bool NewFile::close() {
     if (fd_ < 0) return false;
     const int fd = std::exchange(fd_, -1);
-    if (closeFile(fd) != 0) failed_ = true;
-    if (failed_) removeFile(path_);
-    return !failed_;
+    const int closed = closeFile(fd);
+    if (error_ == 0) error_ = closed;
+    if (error_ != 0) removeFile(path_);
+    return error_ == 0;
 }
 
 FileReplacement::FileReplacement(const std::string& path) : target_(path) {

@@ -7,8 +7,9 @@ namespace mq {
 
 // Creates the file at `path` (UTF-8) and writes `content`; an existing file of that name is
 // left alone and counts as a failure. A file that could not be written completely is removed,
-// so no truncated file remains. True when the file holds the whole content.
-bool writeNewFile(const std::string& path, std::string_view content);
+// so no truncated file remains. True when the file holds the whole content; otherwise
+// `error`, when given, receives the errno of the failure.
+bool writeNewFile(const std::string& path, std::string_view content, int* error = nullptr);
 
 // writeNewFile for content that comes in parts: the file is created at once (an existing one
 // is a failure) and the parts are appended as they come. A failure at any point removes the
@@ -21,7 +22,9 @@ public:
     NewFile& operator=(const NewFile&) = delete;
 
     // False once anything failed; further parts are then ignored.
-    bool good() const { return !failed_; }
+    bool good() const { return error_ == 0; }
+    // The errno of the first failure, 0 while there is none.
+    int error() const { return error_; }
     void append(std::string_view content);
     // True when the file is complete; otherwise it is gone.
     bool close();
@@ -29,7 +32,7 @@ public:
 private:
     std::string path_;
     int fd_ = -1;
-    bool failed_ = false;
+    int error_ = 0;
 };
 
 // How a replacement ended. `created`: the new content's file could be made beside the target

@@ -2,6 +2,7 @@
 
 #include "platform/FileTimes.h"
 #include "platform/StoreFile.h"
+#include "platform/WriteAccess.h"
 #include "save/FileNaming.h"
 #include "save/FileWrite.h"
 #include "store/DateTime.h"
@@ -18,6 +19,7 @@ void SaveMessagesToFiles(OperationHost& host, const SelectedMessages& messages, 
     state.begin(messages.rows.size());
 
     std::string text;
+    std::int32_t saved = 0;
     for (const TMessHead* message : messages.rows) {
         if (state.Cancelled) break;
         const std::string name = ComposeFileName(*message, items, pref, fileList, locale);
@@ -26,21 +28,41 @@ void SaveMessagesToFiles(OperationHost& host, const SelectedMessages& messages, 
         if (!readSelectedMessage(host, messages, *message, text)) break;
         terminateLastLine(text);
         ++state.ProgressDone;
-        // Only a file this run wrote gets the message's date.
-        if (WriteMessageFile(host, pref, fileList, name, text) && pref.CreationDate)
-            SetFileDates(fileSystemPath(pref.Directory, name), date);
+        switch (WriteMessageFile(host, pref, fileList, name, text)) {
+            case WriteOutcome::Written:
+                ++saved;
+                // Only a file this run wrote gets the message's date.
+                if (pref.CreationDate) SetFileDates(fileSystemPath(pref.Directory, name), date);
+                break;
+            case WriteOutcome::NoRoom:
+                host.showError(
+                    "Error during file save to: " + fileSystemPath(pref.Directory, name) +
+                    "\n\nThe disk is full or read-only. Saving stopped after " +
+                    std::to_string(saved) + " of " + std::to_string(state.ProgressTotal) +
+                    " messages.");
+                state.Cancelled = true;
+                break;
+            case WriteOutcome::Failed:
+                break;
+        }
     }
 }
 
-bool WriteMessageFile(OperationHost& host, const TPref& pref, FileList& fileList,
-                      const std::string& name, const std::string& content) {
-    const bool written = writeNewFile(fileSystemPath(pref.Directory, name), content);
-    if (written)
+WriteOutcome WriteMessageFile(OperationHost& host, const TPref& pref, FileList& fileList,
+                              const std::string& name, const std::string& content) {
+    const std::string path = fileSystemPath(pref.Directory, name);
+    int error = 0;
+    WriteOutcome outcome = WriteOutcome::Written;
+    if (writeNewFile(path, content, &error)) {
         fileList.append(name);
-    else
-        host.showError("Error during file save to: " + joinPath(pref.Directory, name));
+    } else if (isNoRoomError(error)) {
+        outcome = WriteOutcome::NoRoom;
+    } else {
+        outcome = WriteOutcome::Failed;
+        host.showError("Error during file save to: " + path);
+    }
     host.NotifyObservers();
-    return written;
+    return outcome;
 }
 
 bool SetFileDates(const std::string& path, double date) {

@@ -1,6 +1,5 @@
 #include "save/SaveToSingleFile.h"
 
-#include "platform/AnsiCodePage.h"
 #include "save/FileWrite.h"
 #include "view/OperationHost.h"
 
@@ -11,7 +10,7 @@ void SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messa
     // The content goes straight into the file that replaces the target at the end, so a big
     // folder is never held in memory as a whole.
     static constexpr std::string_view separator = " \r\n";
-    FileReplacement content(AnsiCodePage::system().toUtf8(path));
+    FileReplacement content(path);
     content.append(separator);
     forEachMessageText(host, messages, [&content](const TMessHead&, std::string& text) {
         terminateLastLine(text);

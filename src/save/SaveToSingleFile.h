@@ -9,7 +9,7 @@ namespace mq {
 
 class OperationHost;
 
-// Collects the selected messages into one text file at `path` (an 8-bit path): a line
+// Collects the selected messages into one text file at `path` (UTF-8): a line
 // holding one blank, then each message's stored text (ending in CR LF) followed by such a
 // line. The file is written once at the end, also after a stop or a failed read, with the
 // messages added until then. The path is taken by value: the caller's copy (ProgressItem)

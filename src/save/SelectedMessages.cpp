@@ -1,5 +1,7 @@
 #include "save/SelectedMessages.h"
 
+#include "platform/AnsiCodePage.h"
+
 #include "platform/RegistryError.h"
 #include "store/StoreError.h"
 #include "view/OperationHost.h"
@@ -24,7 +26,7 @@ bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
         opened = false;
     }
     if (!opened) {
-        host.showError(cannotAccessText(messages.CurrentFile));
+        host.showError(cannotAccessText(AnsiCodePage::system().toUtf8(messages.CurrentFile)));
         host.progress().Cancelled = true;
     }
     return !host.progress().Cancelled;

@@ -3,6 +3,7 @@
 #include "platform/AnsiCodePage.h"
 #include "save/FileNaming.h"
 #include "ui/AnsiText.h"
+#include "ui/FixedDialog.h"
 #include "ui/UserDialogs.h"
 #include "ui_TForm2.h"
 
@@ -36,9 +37,7 @@ TForm2::TForm2(UserDialogs& dialogs, const AnsiCodePage& codePage,
       codePage_(codePage),
       showHelp_(std::move(showHelp)) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setFixedSize(size());
+    makeFixedDialog(*this);
     ui->Edit1->installEventFilter(this);
     connect(ui->Button4, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
@@ -65,7 +64,7 @@ void TForm2::fill(const TPref& pref, const FileNameItems& items) {
     storedDefaultFilename_ = pref.Default_Filename;
     ui->Edit1->setText(widen(pref.Default_Filename));
     ui->CheckBox1->setChecked(pref.Remove_Re);
-    ui->Edit2->setText(widen(pref.Directory));
+    ui->Edit2->setText(QString::fromStdString(pref.Directory));
     ui->CheckBox2->setChecked(pref.CreationDate);
     ui->Edit3->setText(widen(pref.FileNameDateFormat));
     ui->CheckBox3->setChecked(pref.EncloseItems);
@@ -82,7 +81,7 @@ void TForm2::fill(const TPref& pref, const FileNameItems& items) {
 void TForm2::readBack(TPref& pref, FileNameItems& items) const {
     pref.Default_Filename = narrow(ui->Edit1->text());
     pref.Remove_Re = ui->CheckBox1->isChecked();
-    pref.Directory = narrow(ui->Edit2->text());
+    pref.Directory = ui->Edit2->text().toStdString();
     pref.CreationDate = ui->CheckBox2->isChecked();
     pref.FileNameDateFormat = narrow(ui->Edit3->text());
     pref.EncloseItems = ui->CheckBox3->isChecked();

@@ -2,6 +2,7 @@
 
 #include "platform/RegistryError.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
@@ -13,6 +14,11 @@ namespace mq {
 namespace {
 
 struct TextValue {
+    std::string TPref::*member;
+    std::string_view fallback;
+};
+// A text kept in UTF-8 rather than ANSI: the name of a folder the user chose.
+struct PathValue {
     std::string TPref::*member;
     std::string_view fallback;
 };
@@ -28,15 +34,16 @@ struct BooleanValue {
 struct StoredValue {
     std::string_view name;
     std::string_view subkey;
-    std::variant<TextValue, IntegerValue, BooleanValue> property;
+    std::variant<TextValue, PathValue, IntegerValue, BooleanValue> property;
 };
 
 constexpr std::string_view Settings = "Settings";
 constexpr std::string_view View = "View";
 
-// In the order in which the values are read and written.
-const std::array<StoredValue, 19> StoredValues{{
-    {"Directory", Settings, TextValue{&TPref::Directory, ""}},
+// In the order in which the values are read and written: the designed seventeen, then the
+// export's target and form, then the main window's place and size.
+const std::array<StoredValue, 24> StoredValues{{
+    {"Directory", Settings, PathValue{&TPref::Directory, ""}},
     {"Default_Extension", Settings, TextValue{&TPref::Default_Extension, ".eml"}},
     {"Default_Filename", Settings, TextValue{&TPref::Default_Filename, "No Subject"}},
     {"Remove_Re", Settings, BooleanValue{&TPref::Remove_Re, false}},
@@ -54,8 +61,13 @@ const std::array<StoredValue, 19> StoredValues{{
     {"Statusbar", View, BooleanValue{&TPref::Statusbar, true}},
     {"FolderWidth", View, IntegerValue{&TPref::FolderWidth, 170}},
     {"ColumnPosition", View, TextValue{&TPref::ColumnPositions, "01234"}},
-    {"ExportDirectory", Settings, TextValue{&TPref::ExportDirectory, ""}},
+    {"ExportDirectory", Settings, PathValue{&TPref::ExportDirectory, ""}},
     {"ExportFormat", Settings, TextValue{&TPref::ExportFormat, "mbox"}},
+    {"WindowLeft", View, IntegerValue{&TPref::WindowLeft, 0}},
+    {"WindowTop", View, IntegerValue{&TPref::WindowTop, 0}},
+    {"WindowWidth", View, IntegerValue{&TPref::WindowWidth, 0}},
+    {"WindowHeight", View, IntegerValue{&TPref::WindowHeight, 0}},
+    {"WindowMaximized", View, BooleanValue{&TPref::WindowMaximized, false}},
 }};
 
 // A signed 32-bit decimal text, leading blanks allowed; anything else is not a number.
@@ -71,12 +83,16 @@ std::optional<std::int32_t> parseInteger(std::string_view text) {
 }
 
 // Missing values (std::nullopt) take the default.
-void assign(TPref& pref, const StoredValue& stored, const std::optional<std::string>& text) {
+void assign(TPref& pref, const StoredValue& stored, const std::optional<RegValue>& value) {
+    const std::optional<std::string> text =
+        value ? std::optional<std::string>(value->data) : std::nullopt;
     std::visit(
         [&](const auto& property) {
             using Kind = std::decay_t<decltype(property)>;
             if constexpr (std::is_same_v<Kind, TextValue>) {
                 pref.*property.member = text ? *text : std::string(property.fallback);
+            } else if constexpr (std::is_same_v<Kind, PathValue>) {
+                pref.*property.member = value ? value->utf8 : std::string(property.fallback);
             } else if constexpr (std::is_same_v<Kind, IntegerValue>) {
                 pref.*property.member =
                     (text ? parseInteger(*text) : std::nullopt).value_or(property.fallback);
@@ -93,7 +109,7 @@ std::string storedText(const TPref& pref, const StoredValue& stored) {
     return std::visit(
         [&](const auto& property) -> std::string {
             using Kind = std::decay_t<decltype(property)>;
-            if constexpr (std::is_same_v<Kind, TextValue>) {
+            if constexpr (std::is_same_v<Kind, TextValue> || std::is_same_v<Kind, PathValue>) {
                 return pref.*property.member;
             } else if constexpr (std::is_same_v<Kind, IntegerValue>) {
                 return std::to_string(pref.*property.member);
@@ -108,19 +124,25 @@ std::string subkeyPath(const TPref& pref, const StoredValue& stored) {
     return pref.Inipath + "\\" + std::string(stored.subkey);
 }
 
-// The value's text; empty when the subkey or the value is missing. Throws for a value that
-// is not a text.
-std::optional<std::string> readValue(Registry& registry, const std::string& path,
-                                     std::string_view name) {
+// The text value; empty when the subkey or the value is missing. Throws for a value that is
+// not a text.
+std::optional<RegValue> readValue(Registry& registry, const std::string& path,
+                                  std::string_view name) {
     RegistryKeyPtr key = registry.openKey(path);
     if (!key) return std::nullopt;
-    const std::optional<RegValue> value = registry.queryValue(*key, name);
+    std::optional<RegValue> value = registry.queryValue(*key, name);
     registry.closeKey(std::move(key));
     if (!value) return std::nullopt;
     if (value->type != RegType::Sz && value->type != RegType::ExpandSz) {
         throw RegistryError::invalidDataType(std::string(name));
     }
-    return value->data.substr(0, value->data.find('\0'));
+    value->data.resize(std::min(value->data.find('\0'), value->data.size()));
+    value->utf8.resize(std::min(value->utf8.find('\0'), value->utf8.size()));
+    return value;
+}
+
+bool isPath(const StoredValue& stored) {
+    return std::holds_alternative<PathValue>(stored.property);
 }
 
 }  // namespace
@@ -156,7 +178,10 @@ void TPref::SaveToRegistry(Registry& registry) const {
         }
         RegistryKeyPtr key = registry.openKey(path);
         if (!key) throw RegistryError::createKeyFailed(subkey);
-        registry.setString(*key, stored.name, storedText(*this, stored));
+        if (isPath(stored))
+            registry.setUtf8String(*key, stored.name, storedText(*this, stored));
+        else
+            registry.setString(*key, stored.name, storedText(*this, stored));
         registry.closeKey(std::move(key));
     }
     registry.closeKey(std::move(root));

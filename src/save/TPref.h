@@ -19,7 +19,7 @@ public:
     std::string ColumnPositions;  // stored as "ColumnPosition"
     std::string Default_Extension;
     std::string Default_Filename;
-    std::string Directory;
+    std::string Directory;  // UTF-8, as the file system names it
     std::int32_t FolderWidth = 0;
     const std::string Inipath = "Software\\Tarnwick Software\\Mailquarry";
     bool Remove_Re = false;
@@ -32,6 +32,13 @@ public:
     // Where File > Export All Folders... last wrote, and in which form ("mbox" or "eml").
     std::string ExportDirectory;
     std::string ExportFormat;
+    // The main window's place and size as the user left it (its normal size when it was
+    // maximized); a width or height of 0 means none was stored.
+    std::int32_t WindowLeft = 0;
+    std::int32_t WindowTop = 0;
+    std::int32_t WindowWidth = 0;
+    std::int32_t WindowHeight = 0;
+    bool WindowMaximized = false;
 
     // Throws RegistryError; the properties not read by then hold their defaults.
     void LoadFromRegistry(Registry& registry);

@@ -2,6 +2,7 @@
 
 #include "platform/AnsiCodePage.h"
 #include "platform/StoreFile.h"
+#include "store/DbxLayout.h"
 #include "store/StoreError.h"
 #include "store/StoreLocation.h"
 
@@ -49,8 +50,14 @@ std::string StoreReader::storeFilePath(const std::string& fileName) {
 
 void StoreReader::Read_OE_File(const std::string& fileName, FolderList* list) {
     if (!list || !isFolderList(fileName)) return;
-    readStoreFile(storeFilePath(fileName),
-                  [list](ByteSource& file) { dbx::readFolderRecords(file, *list); });
+    const std::string path = storeFilePath(fileName);
+    readStoreFile(path, [&](ByteSource& file) {
+        // A folder list cut short before its item count is a damaged store, not an empty
+        // one: the user is told rather than shown a window without folders.
+        if (file.size() < dbx::FileHeaderLayout::ItemCount + 4)
+            throw StoreError("The store file " + path + " is too short to hold its header");
+        dbx::readFolderRecords(file, *list);
+    });
 }
 
 void StoreReader::Read_OE_File(const std::string& fileName, MessageInfoList* list) {

@@ -1,5 +1,6 @@
 #include "ui/TAboutBox.h"
 
+#include "ui/FixedDialog.h"
 #include "ui/PaintedIcons.h"
 #include "ui_TAboutBox.h"
 
@@ -9,9 +10,7 @@ namespace mq {
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TAboutBox>()) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setFixedSize(size());
+    makeFixedDialog(*this);
     connect(ui->OKButton, &QPushButton::clicked, this, &QDialog::accept);
     FormCreate();
 }

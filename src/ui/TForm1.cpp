@@ -3,6 +3,7 @@
 #include "platform/RegistryError.h"
 #include "platform/StoreFile.h"
 #include "save/DateFormat.h"
+#include "save/SaveFolder.h"
 #include "store/DateTime.h"
 #include "ui/AnsiText.h"
 #include "ui/ImageList1.h"
@@ -15,18 +16,18 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
 #include <QSplitter>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 
 namespace mq {
 
@@ -47,6 +48,23 @@ public:
         QStyledItemDelegate::paint(painter, plain, index);
     }
 };
+
+// Where the window's own area may lie on `screen` with its title bar above it on the screen
+// too; the frame's size is not known before the window is shown.
+QRect clientArea(const QScreen& screen, const QWidget& window) {
+    return screen.availableGeometry().adjusted(
+        0, window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window), 0, 0);
+}
+
+// `place` made to fit `area`: no larger, and moved inside where it sticks out.
+QRect fittedInto(QRect place, const QRect& area) {
+    place.setSize(place.size().boundedTo(area.size()));
+    if (place.right() > area.right()) place.moveRight(area.right());
+    if (place.bottom() > area.bottom()) place.moveBottom(area.bottom());
+    if (place.left() < area.left()) place.moveLeft(area.left());
+    if (place.top() < area.top()) place.moveTop(area.top());
+    return place;
+}
 
 // The hint of a widget or of its nearest enclosing widget that declares one; a declared
 // empty hint stops the search, so a pane inside the splitter does not show the splitter's.
@@ -94,6 +112,12 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     // The panes inside the splitter declare that they have no hint of their own.
     ui->Panel1->setProperty(HintProperty, QString());
     ui->Panel3->setProperty(HintProperty, QString());
+    // A screen reader names a control by its hint, as the status bar does: the speed
+    // buttons show nothing but an icon.
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        const QString hint = widget->property(HintProperty).toString();
+        if (!hint.isEmpty() && widget->accessibleName().isEmpty()) widget->setAccessibleName(hint);
+    }
     ui->Splitter1->setStretchFactor(0, 0);
     ui->Splitter1->setStretchFactor(1, 1);
     ui->Splitter1->setSizes({DesignedFolderWidth, width() - DesignedFolderWidth});
@@ -119,9 +143,10 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     connectSurfaces();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = geometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        const QRect area = clientArea(*screen, *this);
+        QRect frame = fittedInto(geometry(), area);
+        frame.moveCenter(area.center());
+        setGeometry(frame);
     }
 
     FormCreate();
@@ -177,7 +202,9 @@ void TForm1::connectSurfaces() {
     bind(ui->Speedbar1, nullptr, nullptr, &TForm1::Speedbar1Click);
     bind(ui->Statusbar2, nullptr, nullptr, &TForm1::Statusbar2Click);
 
-    connect(ui->ListBox1, &QListWidget::currentRowChanged, this, &TForm1::ListBox1Click);
+    // A folder loads when the user selects it; the row a list marks current when it gains
+    // the focus is no choice.
+    connect(ui->ListBox1, &QListWidget::itemSelectionChanged, this, &TForm1::ListBox1Click);
     connect(ui->VST1, &QTableView::clicked, this, &TForm1::VST1Click);
     connect(ui->VST1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TForm1::VST1Change);
@@ -217,12 +244,14 @@ void TForm1::FormCreate() {
     header->resizeSection(2, Pref1.Column2);
     header->resizeSection(3, Pref1.Column3);
     header->resizeSection(4, Pref1.Column4);
+    RestoreWindowPlace();
 
     RestoreFileNameItems();
 
-    std::error_code error;
-    if (!std::filesystem::is_directory(codePage_.toUtf8(Pref1.Directory), error))
-        Pref1.Directory = programFolder();
+    if (!isExistingFolder(Pref1.Directory))
+        Pref1.Directory = defaultSaveFolder(
+            QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString(),
+            QDir::toNativeSeparators(QDir::homePath()).toStdString());
 
     MessageList.clear();
     FileList = std::make_unique<mq::FileList>();
@@ -241,6 +270,9 @@ void TForm1::FormCreate() {
 
     ui->ListBox1->clear();
     for (const Toe5_FolderInfo& folder : FolderList) ui->ListBox1->addItem(widen(folder.Name));
+    // No row is current either, so the first key that moves in the list picks the first
+    // folder rather than the second.
+    ui->ListBox1->setCurrentIndex(QModelIndex());
 
     VST1Click();
     FormResize();
@@ -250,7 +282,8 @@ void TForm1::ListBox1Click() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     VST1Click();
 
-    const int index = ui->ListBox1->currentRow();
+    const QModelIndexList selected = ui->ListBox1->selectionModel()->selectedRows();
+    const int index = selected.isEmpty() ? -1 : selected.first().row();
     if (index < 0 || index >= static_cast<int>(FolderList.size())) {
         QApplication::restoreOverrideCursor();
         return;
@@ -420,6 +453,7 @@ void TForm1::FormClose() {
 
     StoreColumnOrder();
     StoreFileNameItems();
+    StoreWindowPlace();
     try {
         Pref1.SaveToRegistry(registry_);
     } catch (const std::exception& e) {
@@ -474,6 +508,34 @@ void TForm1::StoreColumnOrder() {
     Pref1.ColumnPositions = storeColumnOrder(order);
 }
 
+void TForm1::RestoreWindowPlace() {
+    // FolderWidth has always been the folder pane's width; it now keeps what the user made it.
+    if (Pref1.FolderWidth > 0)
+        ui->Splitter1->setSizes({Pref1.FolderWidth, std::max(width() - Pref1.FolderWidth, 1)});
+    // A place never stored, or on a screen that is gone, is no place to open at: the window
+    // then opens centred at its designed size. Its top edge must be on a screen, so the
+    // title bar is within reach, and it is made to fit that screen as it is now.
+    const QRect place(Pref1.WindowLeft, Pref1.WindowTop, Pref1.WindowWidth, Pref1.WindowHeight);
+    const QPoint top(place.center().x(), place.top());
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const auto screen = std::find_if(screens.begin(), screens.end(), [&top](QScreen* candidate) {
+        return candidate->availableGeometry().contains(top);
+    });
+    if (place.isValid() && screen != screens.end())
+        setGeometry(fittedInto(place, clientArea(**screen, *this)));
+    if (Pref1.WindowMaximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TForm1::StoreWindowPlace() {
+    Pref1.FolderWidth = ui->Panel3->width();
+    const QRect place = normalGeometry();
+    Pref1.WindowLeft = place.x();
+    Pref1.WindowTop = place.y();
+    Pref1.WindowWidth = place.width();
+    Pref1.WindowHeight = place.height();
+    Pref1.WindowMaximized = isMaximized();
+}
+
 void TForm1::RestoreFileNameItems() {
     parseFileNameFormat(Pref1.FileNameFormat, FileNameItems);
 }
@@ -484,14 +546,6 @@ void TForm1::StoreFileNameItems() {
 
 QString TForm1::widen(const std::string& text) const {
     return widenAnsi(codePage_, text);
-}
-
-std::string TForm1::programFolder() const {
-    const QString folder = QCoreApplication::applicationDirPath();
-    return joinPath(
-        codePage_.fromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(folder.utf16()),
-                                                static_cast<std::size_t>(folder.size()))),
-        std::string());
 }
 
 }  // namespace mq

@@ -96,13 +96,14 @@ private:
     void FormClose();
     void RestoreColumnOrder();
     void StoreColumnOrder();
+    void RestoreWindowPlace();
+    void StoreWindowPlace();
     void RestoreFileNameItems();
     void StoreFileNameItems();
     void connectSurfaces();
     void applyIcons();
     void setRowCount(int rows);
     QString widen(const std::string& text) const;
-    std::string programFolder() const;
     // The selected rows from the top down, with the store they are read from.
     SelectedMessages selectedMessages();
     // Shows the progress dialog that runs PendingOperation.

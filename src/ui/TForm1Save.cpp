@@ -30,8 +30,7 @@ void TForm1::SaveSelectedToaSingleFile1Click() {
     SaveDialog1Path = path;
 
     progress_.PendingOperation = 2;
-    progress_.ProgressItem = codePage_.fromUtf16(std::u16string_view(
-        reinterpret_cast<const char16_t*>(path.utf16()), static_cast<std::size_t>(path.size())));
+    progress_.ProgressItem = path.toStdString();
     progress_.ProgressPrefix = "Adding Message: ";
     progress_.ProgressTotal = static_cast<std::int32_t>(selectedRows().size());
     runProgressDialog(QStringLiteral("Saving to a single text file"));
@@ -46,7 +45,7 @@ void TForm1::SaveMessagesToSingleFile(const std::string& path) {
 }
 
 void TForm1::showError(const std::string& text) {
-    dialogs_.showError(widen(text));
+    dialogs_.showError(QString::fromStdString(text));
 }
 
 SelectedMessages TForm1::selectedMessages() {

@@ -55,10 +55,15 @@ private:
     int shownRemaining_ = -1;
     std::string shownItem_;
     std::string shownPrefix_;
-    // The progress widgets paint at most once per refresh of the screen; see UpdateView.
-    QElapsedTimer sinceFrame_;
-    qint64 frameMilliseconds_ = 16;
+    // The paces of UpdateView, in nanoseconds of clock_: the progress widgets paint at most
+    // once per refresh of the screen, pending events are processed at most once per
+    // EventInterval.
+    QElapsedTimer clock_;
+    qint64 frameInterval_ = 16'000'000;
+    qint64 frameStart_ = 0;
     bool framePending_ = false;
+    static constexpr qint64 EventInterval = 1'000'000;
+    qint64 eventsProcessed_ = -EventInterval;
 };
 
 }  // namespace mq

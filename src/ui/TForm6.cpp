@@ -1,5 +1,6 @@
 #include "ui/TForm6.h"
 
+#include "ui/FixedDialog.h"
 #include "ui_TForm6.h"
 
 #include <QStyle>
@@ -8,9 +9,7 @@ namespace mq {
 
 TForm6::TForm6(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm6>()) {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
-    setFixedSize(size());
+    makeFixedDialog(*this);
     ui->Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
 }

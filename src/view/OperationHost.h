@@ -8,8 +8,9 @@
 namespace mq {
 
 // What a long operation in the core needs from the main window: the shared progress state,
-// the observer notification, and the error box (CenteredMessageDlg with caption "Error").
-// Tests implement it with a recorder.
+// the observer notification, and the error box (CenteredMessageDlg with caption "Error"),
+// whose text is UTF-8: it names the user's files as the file system does. Tests implement
+// it with a recorder.
 class OperationHost : public MessageReadObserver {
 public:
     virtual ProgressState& progress() = 0;

@@ -1,7 +1,10 @@
 #include "extract/AddressScanning.h"
 
+#include "support/SeededRandom.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -33,6 +36,39 @@ TEST(FindAddresses, FindsAddressesInRealisticBodies) {
     EXPECT_EQ(scan("\xABivy@example.com\xBB"), (Addresses{"ivy@example.com"}));
     EXPECT_EQ(scan(""), Addresses{});
     EXPECT_EQ(scan("no addresses @ all here, just user@ and @host.com"), Addresses{});
+}
+
+TEST(FindAddresses, FindsWhatAWalkOverEveryCharacterFinds) {
+    // The reference: every maximal run of address characters is offered, as it ends.
+    const auto walk = [](std::string_view text, const TEmailChk& checker) {
+        FoundAddresses found;
+        std::string token;
+        const auto offer = [&] {
+            const std::string candidate(TEmailChk::TrimDots(token));
+            std::int32_t code = 0, position = 0;
+            if (checker.CheckEmail(candidate, code, position)) found.add(candidate);
+            token.clear();
+        };
+        for (const char c : text) {
+            if (isEmailChar(static_cast<unsigned char>(c)))
+                token += c;
+            else
+                offer();
+        }
+        offer();
+        return found.items();
+    };
+    // Pieces that often make an address, often two "@" in one run ("a@b@example.com"), and
+    // every kind of delimiter.
+    const char* const pieces[] = {"ann", "b.c", "@", "@", "example.com", "x.org", ".",    "-",
+                                  "_",   "+",   " ", "<", ">",           "\xE9",  "\r\n", "1"};
+    SeededRandom random(10);
+    const TEmailChk checker;
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        for (std::size_t n = random.below(30); n > 0; --n) text += random.pick(pieces);
+        ASSERT_EQ(scan(text), walk(text, checker)) << text;
+    }
 }
 
 TEST(FindAddresses, ListsEachAddressOnceSortedInTheCaseMetFirst) {

@@ -124,7 +124,8 @@ TEST(FileNameText, RemoveCleanAndStrip) {
     EXPECT_EQ(StripTrailingBackslash(""), "");
     EXPECT_EQ(fileSystemPath("dir" + sep, "a.eml"), "dir" + sep + "a.eml");
     EXPECT_EQ(fileSystemPath("dir", "a.eml"), "dir" + sep + "a.eml");
-    EXPECT_EQ(fileSystemPath("d\xE9", "\xE9.eml"), "d\xC3\xA9" + sep + "\xC3\xA9.eml");
+    // The folder is named as the file system names it; only the name is an 8-bit text.
+    EXPECT_EQ(fileSystemPath("d\xC4\x99", "\xE9.eml"), "d\xC4\x99" + sep + "\xC3\xA9.eml");
 }
 
 TEST(MakeUniqueFileName, NumbersTakenNamesIgnoringCase) {

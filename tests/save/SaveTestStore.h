@@ -9,6 +9,7 @@
 #include "store/TMessHead.h"
 #include "support/DbxParts.h"
 #include "support/FileLock.h"
+#include "support/FullDisk.h"
 #include "support/TempDir.h"
 #include "view/OperationHost.h"
 

@@ -3,6 +3,7 @@
 #include "SaveTestStore.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/StoreFile.h"
+#include "save/SaveFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -139,12 +140,50 @@ TEST(SaveToFiles, AFileCutShortIsRemovedAndTheNextMessageIsTried) {
     EXPECT_EQ(namesIn(store.outDir), std::vector<std::string>{"[small].eml"});
 }
 
+TEST(SaveToFiles, AFullOrReadOnlyDiskGivesOneBoxAndEndsTheRun) {
+    std::vector<DbxMessage> messages;
+    for (int i = 10; i < 30; ++i)
+        messages.push_back(message("m" + std::to_string(i), longText('x', 10'000)));
+    for (const bool readOnly : {false, true}) {
+        SaveTestStore store(messages);
+        SmallFileSystem disk(store.outDir, 64 * 1024, readOnly);
+        if (!disk.mounted()) GTEST_SKIP() << disk.whyNotMounted();
+        RecordingHost host;
+
+        SaveMessagesToFiles(host, store.all(), store.pref, store.items, store.fileList);
+
+        const std::vector<std::string> saved = namesIn(store.outDir);
+        EXPECT_EQ(saved.empty(), readOnly);
+        EXPECT_LT(saved.size(), messages.size());
+        for (const std::string& name : saved)
+            EXPECT_TRUE(readFile(store.outDir / name) == longText('x', 10'000)) << name;
+        ASSERT_EQ(host.errors.size(), 1u);
+        EXPECT_TRUE(
+            host.errors[0].ends_with("The disk is full or read-only. Saving stopped after " +
+                                     std::to_string(saved.size()) + " of 20 messages."))
+            << host.errors[0];
+        EXPECT_TRUE(host.state.Cancelled);
+        EXPECT_EQ(host.state.ProgressDone, std::int32_t(saved.size() + 1));
+    }
+}
+
+TEST(SaveFolder, TheProgramsFolderStandsInOnlyWhereItMayBeWritten) {
+    SaveTestStore store({});
+    const std::string program = store.outDir.string();
+    const std::string home = store.root.string();
+    EXPECT_EQ(defaultSaveFolder(program, home), program + pathSeparator());
+    SmallFileSystem installed(store.outDir, 4096, true);
+    if (!installed.mounted()) GTEST_SKIP() << installed.whyNotMounted();
+    EXPECT_EQ(defaultSaveFolder(program, home), home + pathSeparator());
+}
+
 TEST(SaveToFiles, AnExistingFileIsNeverOverwritten) {
     SaveTestStore store({});
     std::ofstream(store.outDir / "[x].eml") << "someone else's";
     RecordingHost host;
 
-    EXPECT_FALSE(WriteMessageFile(host, store.pref, store.fileList, "[x].eml", "mine\r\n"));
+    EXPECT_EQ(WriteMessageFile(host, store.pref, store.fileList, "[x].eml", "mine\r\n"),
+              WriteOutcome::Failed);
 
     EXPECT_EQ(readFile(store.outDir / "[x].eml"), "someone else's");
     EXPECT_EQ(host.errors.size(), 1u);

@@ -80,9 +80,11 @@ TEST(TPref, RoundTripStoresEveryValueAsAText) {
         "Directory",       "Default_Extension",  "Default_Filename", "Remove_Re",
         "CreationDate",    "FileNameDateFormat", "FileNameFormat",   "EncloseItems",
         "ExportDirectory", "ExportFormat"};
-    const std::set<std::string> view{"Column0",   "Column1",     "Column2",
-                                     "Column3",   "Column4",     "Toolbar",
-                                     "Statusbar", "FolderWidth", "ColumnPosition"};
+    // The designed nine, then the window's place and size.
+    const std::set<std::string> view{"Column0",        "Column1",        "Column2",   "Column3",
+                                     "Column4",        "Toolbar",        "Statusbar", "FolderWidth",
+                                     "ColumnPosition", "WindowLeft",     "WindowTop", "WindowWidth",
+                                     "WindowHeight",   "WindowMaximized"};
     int count = 0;
     for (const auto& [subkey, names] : {std::pair{"Settings", settings}, std::pair{"View", view}}) {
         RegistryKeyPtr key = registry.openKey(Key + "\\" + subkey);
@@ -94,8 +96,8 @@ TEST(TPref, RoundTripStoresEveryValueAsAText) {
             ++count;
         }
     }
-    EXPECT_EQ(count, 19);
-    // Nothing else is written: exactly nineteen value lines, all plain texts.
+    EXPECT_EQ(count, 24);
+    // Nothing else is written: exactly these value lines, all plain texts.
     std::istringstream file(test::readFile(dir.path() / "user.reg"));
     int valueLines = 0;
     for (std::string line; std::getline(file, line);) {
@@ -103,7 +105,7 @@ TEST(TPref, RoundTripStoresEveryValueAsAText) {
         ++valueLines;
         EXPECT_NE(line.find("\"=\""), std::string::npos) << line;
     }
-    EXPECT_EQ(valueLines, 19);
+    EXPECT_EQ(valueLines, 24);
     RegistryKeyPtr viewKey = registry.openKey(Key + "\\View");
     EXPECT_EQ(registry.queryValue(*viewKey, "Toolbar")->data, "0");
     EXPECT_EQ(registry.queryValue(*viewKey, "Column4")->data, "-7");
@@ -198,6 +200,11 @@ public:
         if (name == failValue) throw RegistryError::setDataFailed(std::string(name));
         written.emplace_back(name);
         RegistryFile::setString(key, name, text);
+    }
+    void setUtf8String(RegistryKey& key, std::string_view name, std::string_view utf8) override {
+        if (name == failValue) throw RegistryError::setDataFailed(std::string(name));
+        written.emplace_back(name);
+        RegistryFile::setUtf8String(key, name, utf8);
     }
 };
 

@@ -7,10 +7,7 @@
 #else
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <unistd.h>
-
-#include <csignal>
 #endif
 
 namespace mq::test {
@@ -28,12 +25,6 @@ FileLock::~FileLock() {
     CloseHandle(reinterpret_cast<HANDLE>(handle_));
 }
 
-FileSizeLimit::FileSizeLimit(std::uint64_t) {
-    throw std::logic_error(unsupportedReason);
-}
-
-FileSizeLimit::~FileSizeLimit() = default;
-
 #else
 
 FileLock::FileLock(const std::filesystem::path& path)
@@ -46,27 +37,6 @@ FileLock::FileLock(const std::filesystem::path& path)
 
 FileLock::~FileLock() {
     ::close(static_cast<int>(handle_));
-}
-
-FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    previousSoft_ = limit.rlim_cur;
-    limit.rlim_cur = bytes;
-    // Past the limit the kernel sends SIGXFSZ; ignored, the write fails with EFBIG instead.
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
-        std::signal(SIGXFSZ, previousHandler_);
-        throw std::runtime_error("cannot limit the file size");
-    }
-}
-
-FileSizeLimit::~FileSizeLimit() {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = previousSoft_;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previousHandler_);
 }
 
 #endif

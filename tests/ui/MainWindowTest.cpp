@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -23,6 +24,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 using namespace mq;
 
@@ -68,6 +71,11 @@ QList<int> iconColumns(WindowFixture& f) {
     return columns;
 }
 
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 const QString StartupError =
     "Cannot access your default outlook express folders,\n\rIf outlook express is installed "
     "make sure it is not running";
@@ -105,6 +113,35 @@ private slots:
                  QStringList({"SaveSelectedToaSingleFile2", "SaveSelectedtoIndividualFiles2", "-",
                               "ExtractReplyToEmailAddresses2", "ExtractMessageBodyEmailAddresses2",
                               "ExtractBothReplytoandmessagebodyemailaddresses2"}));
+    }
+
+    void onlyTheUsersChoiceLoadsAFolder() {
+        // With the speed bar hidden the folder list is the first control to take the focus.
+        WindowFixture f;
+        f.writeStandardStore();
+        f.addViewValues("\"Toolbar\"=\"0\"");
+        TForm1& form = f.start();
+        auto* folders = form.findChild<QListWidget*>("ListBox1");
+        QTRY_VERIFY(folders->hasFocus());
+        QCOMPARE(f.list()->model()->rowCount(), 0);
+        QVERIFY(folders->selectedItems().isEmpty());
+        QCOMPARE(f.statusCounts(), QString("Displayed: 0   Selected: 0"));
+        // The first key that moves in the list picks the first folder.
+        QTest::keyClick(folders, Qt::Key_Down);
+        QCOMPARE(folders->selectedItems().value(0)->text(), QString("Inbox"));
+        QCOMPARE(f.list()->model()->rowCount(), 3);
+        f.closeWindow();
+
+        // With the bar shown no speed button takes the focus, and Tab into the list loads
+        // nothing either.
+        TForm1& again = f.start();
+        for (QToolButton* button : again.findChildren<QToolButton*>())
+            QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+        folders = again.findChild<QListWidget*>("ListBox1");
+        folders->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(folders->hasFocus());
+        QCOMPARE(f.list()->model()->rowCount(), 0);
+        QVERIFY(f.dialogs.messages.empty());
     }
 
     void openingFolderListsItsMessagesOldestFirst() {
@@ -268,6 +305,28 @@ private slots:
         QCOMPARE(iconColumns(f), QList<int>({4}));
     }
 
+    void windowPlaceAndFolderPaneAreRemembered() {
+        WindowFixture f;
+        f.writeStandardStore();
+        TForm1& form = f.start();
+        form.setGeometry(30, 40, 700, 500);
+        form.findChild<QSplitter*>("Splitter1")->setSizes({250, 446});
+        QTRY_COMPARE(form.findChild<QWidget*>("Panel3")->width(), 250);
+        f.closeWindow();
+
+        TForm1& again = f.start();
+        QCOMPARE(again.geometry(), QRect(30, 40, 700, 500));
+        QCOMPARE(again.findChild<QWidget*>("Panel3")->width(), 250);
+        QCOMPARE(again.findChild<QLabel*>("StatusPanel0")->width(), 252);
+        f.closeWindow();
+
+        // A place on no screen is not used: the window opens at its designed size, as far as
+        // the screen holds it.
+        f.addViewValues("\"WindowLeft\"=\"-20000\"");
+        const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+        QCOMPARE(f.start().size(), QSize(1040, 640).boundedTo(screen));
+    }
+
     void storedColumnPositions_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QList<int>>("order");  // logical columns from left to right
@@ -299,13 +358,23 @@ private slots:
     void exitWritesNothing() {
         WindowFixture f;
         f.writeStandardStore();
-        TForm1& form = f.start();
-        f.list()->horizontalHeader()->resizeSection(0, 77);
-        QTest::mouseClick(form.findChild<QToolButton*>("SpeedButton4"), Qt::LeftButton);
-        form.findChild<QAction*>("Exit1")->trigger();
+        f.start();
+        f.closeWindow();
+        const std::string stored = readFile(f.registryPath());
+
+        // The program runs to its own end after the speed button and after the menu item.
+        for (const bool speedButton : {true, false}) {
+            TForm1& form = f.start();
+            f.list()->horizontalHeader()->resizeSection(0, 77);
+            form.findChild<QAction*>("Speedbar1")->trigger();
+            if (speedButton)
+                QTest::mouseClick(form.findChild<QToolButton*>("SpeedButton4"), Qt::LeftButton);
+            else
+                form.findChild<QAction*>("Exit1")->trigger();
+            QVERIFY(f.runToEnd());
+            QCOMPARE(readFile(f.registryPath()), stored);
+        }
         QCOMPARE(f.quitRequests, 2);
-        f.destroyWindow();
-        QCOMPARE(f.storedPref("View", "Column0"), std::nullopt);
         QVERIFY(f.dialogs.messages.empty());
     }
 
@@ -322,6 +391,18 @@ private slots:
             // Start-up still ran to its end on what was read.
             QCOMPARE(form.findChild<QListWidget*>("ListBox1")->count(), 0);
             QCOMPARE(f.statusCounts(), QString("Displayed: 0   Selected: 0"));
+            QVERIFY(f.runToEnd());
+            QCOMPARE(f.storedPref("View", "Toolbar"), std::nullopt);
+        }
+        {
+            // A folder list cut short before its item count is damaged, not empty.
+            WindowFixture f;
+            f.writeStandardStore();
+            std::filesystem::resize_file(f.storeDir() / "folders.dbx", 199);
+            f.start();
+            QCOMPARE(f.dialogs.messages.size(), std::size_t(1));
+            QCOMPARE(f.dialogs.messages[0].text, StartupError);
+            QVERIFY(f.runToEnd());
         }
         {
             WindowFixture f;
@@ -350,7 +431,7 @@ private slots:
             QCOMPARE(f.quitRequests, 1);
             QCOMPARE(f.statusCounts(), QString("Displayed: 0   Selected: 0"));
             QVERIFY(!QApplication::overrideCursor());
-            f.destroyWindow();
+            QVERIFY(f.runToEnd());
             QCOMPARE(f.storedPref("View", "Toolbar"), std::nullopt);
         }
     }
@@ -376,6 +457,9 @@ private slots:
         public:
             using RegistryFile::RegistryFile;
             void setString(RegistryKey&, std::string_view name, std::string_view) override {
+                throw RegistryError::setDataFailed(std::string(name));
+            }
+            void setUtf8String(RegistryKey&, std::string_view name, std::string_view) override {
                 throw RegistryError::setDataFailed(std::string(name));
             }
         };

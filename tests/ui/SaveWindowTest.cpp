@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -254,6 +255,30 @@ private slots:
         QVERIFY(!fs::exists(outDir));
         QVERIFY(!remainingShown.isEmpty());
         QCOMPARE(remainingShown.back(), QStringLiteral("Item(s) Remaining...0"));
+        outDir = chosen;
+    }
+
+    void foldersOutsideTheCodePageKeepTheirNames() {
+        // U+0119 has no place in page 1252.
+        const fs::path chosen = outDir;
+        outDir = outDir / "Zdj\u0119cia";
+        fs::create_directories(outDir);
+        TForm1& form = openInbox({message("a", "a\r\n", filetimeOf(2001, 1, 1))});
+        saveToFiles(form);
+        saveToSingleFile(form, outDir / "all.txt");
+        QVERIFY(fixture->dialogs.messages.empty());
+        QCOMPARE(namesIn(outDir), (QStringList{"[a].eml", "all.txt"}));
+
+        // The next run offers the same folder.
+        fixture->closeWindow();
+        TForm1& again = fixture->start();
+        QString offered;
+        whenModal<TForm2>([&offered](TForm2* dialog) {
+            offered = dialog->findChild<QLineEdit*>("Edit2")->text();
+            dialog->findChild<QPushButton*>("Button2")->click();
+        });
+        again.SaveSelectedtoIndividualFiles1Click();
+        QCOMPARE(offered, QString::fromStdString(outDir.string()));
         outDir = chosen;
     }
 

@@ -1,12 +1,15 @@
 #include "WindowFixture.h"
 
 #include "support/MailDate.h"
+#include "ui/ApplicationExit.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <fstream>
 
@@ -75,8 +78,13 @@ void WindowFixture::addViewValues(const std::string& lines) {
 TForm1& WindowFixture::start() {
     destroyWindow();
     registry_ = std::make_unique<RegistryFile>(registryPath());
-    form_ =
-        std::make_unique<TForm1>(*registry_, dialogs, locale, codePage, [this] { ++quitRequests; });
+    const int ended = quitRequests;
+    form_ = std::make_unique<TForm1>(*registry_, dialogs, locale, codePage, [this] {
+        ++quitRequests;
+        postApplicationExit();
+    });
+    // As in the program: a window whose start-up ended it is never shown.
+    if (quitRequests != ended) return *form_;
     form_->show();
     form_->activateWindow();
     if (!QTest::qWaitForWindowExposed(form_.get())) qWarning("the main window was not exposed");
@@ -88,7 +96,26 @@ void WindowFixture::closeWindow() {
     destroyWindow();
 }
 
+bool WindowFixture::runToEnd() {
+    bool ended = quitRequests > endsRun_;
+    // One run of the loop per end posted, so that none is left over to stop a later loop.
+    for (; endsRun_ < quitRequests; ++endsRun_) {
+        QTimer stuck;
+        stuck.setSingleShot(true);
+        QObject::connect(&stuck, &QTimer::timeout, [&ended] {
+            ended = false;
+            QCoreApplication::exit(1);
+        });
+        stuck.start(10'000);
+        QApplication::exec();
+    }
+    destroyWindow();
+    return ended;
+}
+
 void WindowFixture::destroyWindow() {
+    // An end still posted would stop whatever event loop runs next.
+    if (endsRun_ < quitRequests) runToEnd();
     form_.reset();
     registry_.reset();
 }

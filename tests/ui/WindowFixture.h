@@ -42,7 +42,10 @@ public:
     TForm1& start();
     // Closes the window through its close box and ends the run.
     void closeWindow();
-    // Ends the run without closing (as after Exit, when the loop has stopped).
+    // After Exit or a fatal store error: runs the event loop as the program does until the
+    // posted end stops it, then tears the window down. False when the loop did not stop.
+    bool runToEnd();
+    // Tears the window down without ending the run through the event loop.
     void destroyWindow();
 
     // A preference value as stored in the registry file; empty when absent.
@@ -59,9 +62,10 @@ public:
     ScriptedDialogs dialogs;
     LocaleSettings locale;
     AnsiCodePage codePage{1252};
-    int quitRequests = 0;
+    int quitRequests = 0;  // ends posted, each through the program's own end
 
 private:
+    int endsRun_ = 0;
     QTemporaryDir dir_;
     std::unique_ptr<RegistryFile> registry_;
     std::unique_ptr<TForm1> form_;

@@ -1,0 +1,116 @@
+#include "ScriptedDialogs.h"
+#include "WindowFixture.h"
+
+#include "extract/TForm5.h"
+#include "save/TForm2.h"
+#include "ui/TAboutBox.h"
+#include "ui/TForm3.h"
+#include "ui/TForm6.h"
+#include "ui/TLongLabel.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStyleOptionButton>
+#include <QTest>
+
+using namespace mq;
+
+namespace {
+
+// The text as drawn: "&&" shows "&", a single "&" only marks the mnemonic.
+QString shown(QString text) {
+    return text.replace(QRegularExpression(QStringLiteral("&(.)")), QStringLiteral("\\1"));
+}
+
+QString where(const QWidget* control) {
+    return control->window()->objectName() + "." + control->objectName();
+}
+
+// The text room of a push button or check box, inside its frame and beside its indicator.
+QRect textRoom(QAbstractButton* button) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const bool check = qobject_cast<QCheckBox*>(button) != nullptr;
+    return button->style()->subElementRect(
+        check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &option, button);
+}
+
+// Every control of the window whose text is cut off, measured with its own font.
+QStringList cutTexts(QWidget* window) {
+    QStringList cut;
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(window) || label->pixmap().isNull() == false) continue;
+        const bool ellipsis = qobject_cast<TLongLabel*>(label) != nullptr;
+        const QSize need = label->text().isEmpty() || ellipsis
+                               ? QSize(0, label->fontMetrics().height())
+                           : label->wordWrap() ? QSize(0, label->heightForWidth(label->width()))
+                                               : label->sizeHint();
+        if (need.width() > label->width() || need.height() > label->height()) cut << where(label);
+    }
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if (!button->isVisibleTo(window) || button->text().isEmpty()) continue;
+        const QRect room = textRoom(button);
+        const QFontMetrics metrics = button->fontMetrics();
+        if (metrics.horizontalAdvance(shown(button->text())) > room.width() ||
+            metrics.height() > room.height())
+            cut << where(button);
+    }
+    for (QLineEdit* edit : window->findChildren<QLineEdit*>())
+        if (edit->isVisibleTo(window) && edit->sizeHint().height() > edit->height())
+            cut << where(edit);
+    for (QComboBox* box : window->findChildren<QComboBox*>())
+        if (box->sizeHint().width() > box->width() || box->sizeHint().height() > box->height())
+            cut << where(box);
+    return cut;
+}
+
+// Controls that show an icon alone and are not named by their hint for a screen reader.
+QStringList unnamedIcons(QWidget* window) {
+    QStringList unnamed;
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        if (button->isVisibleTo(window) && button->text().isEmpty() && !button->icon().isNull() &&
+            (button->accessibleName().isEmpty() || button->accessibleName() != button->toolTip()))
+            unnamed << where(button);
+    return unnamed;
+}
+
+}  // namespace
+
+class WindowTextsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyTextShowsWholeAndEveryIconHasAName() {
+        WindowFixture f;
+        f.writeStandardStore();
+        TForm1& form = f.start();
+        QStringList cut = cutTexts(&form);
+        QStringList unnamed = unnamedIcons(&form);
+
+        TForm2 preferences(
+            f.dialogs, f.codePage, [](const QString&) {}, &form);
+        TForm3 progress(form, &form);
+        progress.findChild<QLabel*>("Label2")->setText("Item(s) Remaining...100000");
+        TForm5 results(f.dialogs, f.codePage, &form);
+        TForm6 identities(&form);
+        TAboutBox about(&form);
+        for (QDialog* dialog : std::initializer_list<QDialog*>{&preferences, &progress, &results,
+                                                               &identities, &about}) {
+            dialog->show();
+            cut << cutTexts(dialog);
+            unnamed << unnamedIcons(dialog);
+            dialog->hide();
+        }
+        QCOMPARE(cut.join(", "), QString());
+        QCOMPARE(unnamed.join(", "), QString());
+    }
+};
+
+QTEST_MAIN(WindowTextsTest)
+#include "WindowTextsTest.moc"

@@ -59,7 +59,7 @@ void BM_Read_OE_File(benchmark::State& state) {
         mq::MessageInfoList list;
         reader.Read_OE_File(s.store.folderFile, &list);
         records += list.size();
-        benchmark::DoNotOptimize(list.data());
+        benchmark::DoNotOptimize(list.records().data());
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(records));
 }

@@ -7,7 +7,7 @@
 
 namespace mq {
 
-// What could not be exported of one folder.
+// What could not be exported of one folder. Texts are UTF-8.
 struct ExportFailure {
     std::string folder;        // its place in the store, "Projects/Nordlicht"; empty: every folder
     std::string reason;        // the first failure

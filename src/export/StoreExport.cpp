@@ -6,6 +6,7 @@
 #include "platform/AnsiCodePage.h"
 #include "platform/RegistryError.h"
 #include "platform/StoreFile.h"
+#include "platform/WriteAccess.h"
 #include "save/FileList.h"
 #include "save/FileNaming.h"
 #include "save/FileWrite.h"
@@ -14,6 +15,7 @@
 #include "store/TMessHead.h"
 #include "view/OperationHost.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <system_error>
@@ -24,9 +26,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A store folder's name as a name on disk: cleaned like a composed file name, without dots
-// at either end (hidden files here, names Windows refuses), short enough to take a number
-// and ".sbd" within the limit of a name, and "Folder" when nothing is left.
+// A store folder's name (an 8-bit text) as a name on disk: cleaned like a composed file name,
+// without dots at either end (hidden files here, names Windows refuses), short enough to take
+// a number and ".sbd" within the limit of a name, and "Folder" when nothing is left.
 std::string folderFileName(std::string name) {
     constexpr std::size_t MaxLength = 64;
     if (name.size() > MaxLength) name.resize(MaxLength);
@@ -39,14 +41,13 @@ std::string folderFileName(std::string name) {
     return name.empty() ? "Folder" : name;
 }
 
-// An 8-bit path as the file system names it.
-std::string onDisk(const std::string& path) {
-    return AnsiCodePage::system().toUtf8(path);
+// A store text (8-bit) as the summary and the file system name it.
+std::string utf8(const std::string& text) {
+    return AnsiCodePage::system().toUtf8(text);
 }
 
-fs::path diskPath(const std::string& path) {
-    const std::string utf8 = onDisk(path);
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+fs::path diskPath(const std::string& utf8Path) {
+    return fs::path(std::u8string(utf8Path.begin(), utf8Path.end()));
 }
 
 enum class Entry { Free, Taken, Unknown };
@@ -65,6 +66,10 @@ Entry entryAt(const std::string& path) {
 
 std::string saveErrorText(const std::string& path) {
     return "Error during file save to: " + path;
+}
+
+std::string noRoomText(const std::string& path) {
+    return saveErrorText(path) + ": the disk is full or read-only";
 }
 
 // Runs one export. It is the host of the readers and writers it calls: progress and the
@@ -125,9 +130,10 @@ private:
         if (failure_.reason.empty()) failure_.reason = reason;
     }
 
+    // Paths here are UTF-8, as the file system names them.
     void exportBranch(std::size_t folder, const std::string& directory) {
-        if (!needed_[folder] || cancelled()) return;
-        failure_ = {tree_.path(folder), {}, 0};
+        if (!needed_[folder] || cancelled() || noRoom_) return;
+        failure_ = {utf8(tree_.path(folder)), {}, 0};
         const std::optional<std::string> place = freeName(folder, directory);
         if (place) exportFolder(folder, *place);
         if (!failure_.reason.empty()) summary_.failures.push_back(failure_);
@@ -142,14 +148,14 @@ private:
         }
     }
 
-    // The path (8-bit) under which the folder goes into `directory`: its name, or the first
-    // numbered one, that nothing is using yet; for mbox its ".sbd" folder's name too.
+    // The path under which the folder goes into `directory`: its name, or the first numbered
+    // one, that nothing is using yet; for mbox its ".sbd" folder's name too.
     std::optional<std::string> freeName(std::size_t folder, const std::string& directory) {
         const std::string base = folderFileName(folders_[folder].Name);
         for (std::size_t counter = 1;; ++counter) {
             const std::string name =
                 counter == 1 ? base : base + "(" + std::to_string(counter) + ")";
-            const std::string path = joinPath(directory, name);
+            const std::string path = fileSystemPath(directory, name);
             const Entry entry = entryAt(path);
             const Entry subfolders = mbox() ? entryAt(path + ".sbd") : Entry::Free;
             if (entry == Entry::Unknown || subfolders == Entry::Unknown) {
@@ -164,8 +170,8 @@ private:
         if (mbox()) {
             if (planned_[folder])
                 writeMbox(folder, path);
-            else if (!writeNewFile(onDisk(path), {}))
-                failed(saveErrorText(path));
+            else if (int error = 0; !writeNewFile(path, {}, &error))
+                writeFailed(path, error);
             return;
         }
         std::error_code error;
@@ -189,18 +195,28 @@ private:
                 return write(infos, i, text);
             });
         } catch (const StoreError&) {
-            failed(cannotAccessText(file));
+            failed(cannotAccessText(utf8(file)));
         } catch (const RegistryError&) {
-            failed(cannotAccessText(file));
+            failed(cannotAccessText(utf8(file)));
+        }
+    }
+
+    // A full or read-only disk refuses every later write too: the export ends there.
+    void writeFailed(const std::string& path, int error) {
+        if (isNoRoomError(error)) {
+            failed(noRoomText(path));
+            noRoom_ = true;
+        } else {
+            failed(saveErrorText(path));
         }
     }
 
     void writeMbox(std::size_t folder, const std::string& path) {
         // Written in large pieces: one call per message would cost more than the quoting.
         constexpr std::size_t PieceSize = 1 << 20;
-        NewFile file(onDisk(path));
+        NewFile file(path);
         if (!file.good()) {
-            failed(saveErrorText(path));
+            writeFailed(path, file.error());
             return;
         }
         std::size_t messages = 0;
@@ -226,7 +242,7 @@ private:
         bytes += piece.size();
         // A file that could not be written whole is gone, and with it its messages.
         if (!file.close()) {
-            failed(saveErrorText(path));
+            writeFailed(path, file.error());
             return;
         }
         ++summary_.folders;
@@ -245,10 +261,19 @@ private:
             const std::string name = ComposeFileName(head, items_, pref, fileList_, locale_);
             progress().ProgressItem = name;
             ++progress().ProgressDone;
-            if (WriteMessageFile(*this, pref, fileList_, name, text)) {
-                ++summary_.messages;
-                summary_.bytes += text.size();
-                if (pref.CreationDate) SetFileDates(fileSystemPath(directory, name), head.Received);
+            switch (WriteMessageFile(*this, pref, fileList_, name, text)) {
+                case WriteOutcome::Written:
+                    ++summary_.messages;
+                    summary_.bytes += text.size();
+                    if (pref.CreationDate)
+                        SetFileDates(fileSystemPath(directory, name), head.Received);
+                    return true;
+                case WriteOutcome::Failed:
+                    return true;
+                case WriteOutcome::NoRoom:
+                    ++failure_.messages;
+                    writeFailed(fileSystemPath(directory, name), ENOSPC);
+                    return false;
             }
             return true;
         });
@@ -268,6 +293,7 @@ private:
     TEmailChk checker_;
     FileList fileList_;
     ExportFailure failure_;  // of the folder being exported
+    bool noRoom_ = false;
     ExportSummary summary_;
 };
 
@@ -302,11 +328,11 @@ ExportPlan planExport(StoreReader& reader, const FolderList& folders,
             reader.Read_OE_File(folders[folder].FileName, &infos);
         } catch (const StoreError&) {
             plan.failures.push_back(
-                {tree.path(folder), cannotAccessText(folders[folder].FileName), 0});
+                {utf8(tree.path(folder)), cannotAccessText(utf8(folders[folder].FileName)), 0});
             continue;
         } catch (const RegistryError&) {
             plan.failures.push_back(
-                {tree.path(folder), cannotAccessText(folders[folder].FileName), 0});
+                {utf8(tree.path(folder)), cannotAccessText(utf8(folders[folder].FileName)), 0});
             continue;
         }
         plan.folders.push_back(folder);

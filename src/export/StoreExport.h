@@ -27,7 +27,7 @@ std::vector<std::size_t> foldersWithFiles(const FolderList& folders);
 
 // What an export will do, known before it starts.
 struct ExportPlan {
-    std::string target;  // an 8-bit path, as the preferences keep folders
+    std::string target;  // UTF-8, as the file system names it
     ExportFormat format = ExportFormat::Mbox;
     std::vector<std::size_t> folders;  // folder-list indexes whose files could be read
     std::size_t messages = 0;          // their messages

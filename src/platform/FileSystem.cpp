@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 
 #ifdef _WIN32
 #include "platform/Unicode.h"
@@ -32,6 +33,18 @@ ReplaceableFile refused(int error) {
     ReplaceableFile file;
     file.error = error;
     return file;
+}
+
+// Copies `size` bytes of `content`, from its start, to the open file.
+int copyContent(std::FILE* content, int fd, std::uint64_t size) {
+    std::rewind(content);
+    char buffer[64 * 1024];
+    for (std::uint64_t at = 0; at < size;) {
+        const std::size_t n = std::fread(buffer, 1, sizeof buffer, content);
+        if (n == 0 || !writeAll(fd, std::string_view(buffer, n))) return lastError();
+        at += n;
+    }
+    return 0;
 }
 
 #ifdef _WIN32
@@ -157,6 +170,36 @@ long currentProcessId() {
     return static_cast<long>(GetCurrentProcessId());
 }
 
+std::FILE* openSpoolFile() {
+    // The C library's tmpfile() wants the root of the drive, which users may not write.
+    wchar_t folder[MAX_PATH + 1];
+    wchar_t name[MAX_PATH];
+    if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"mq", 0, name) == 0)
+        return nullptr;
+    std::FILE* file = _wfopen(name, L"w+bTD");  // T: kept in memory if it may, D: gone at close
+    if (!file) DeleteFileW(name);
+    return file;
+}
+
+int overwriteInPlace(std::FILE* content, const std::string& path) {
+    if (std::fflush(content) != 0 || _fseeki64(content, 0, SEEK_END) != 0) return EIO;
+    const __int64 size = _ftelli64(content);
+    const int fd = _wopen(widePath(path).c_str(), _O_WRONLY | _O_BINARY | _O_NOINHERIT);
+    if (size < 0 || fd < 0) return lastError();
+    const __int64 oldSize = _filelengthi64(fd);
+    int error = oldSize < 0 ? lastError() : 0;
+    // NTFS allocates what a file is extended by.
+    if (error == 0 && size > oldSize) {
+        error = _chsize_s(fd, size);
+        if (error != 0) _chsize_s(fd, oldSize);
+    }
+    if (error == 0) error = copyContent(content, fd, static_cast<std::uint64_t>(size));
+    if (error == 0) error = _chsize_s(fd, size);
+    if (error == 0) error = syncFile(fd);
+    const int closed = closeFile(fd);
+    return error != 0 ? error : closed;
+}
+
 std::size_t fileNameUnits(char16_t) {
     return 1;
 }
@@ -226,6 +269,28 @@ int setPermissions(int fd, unsigned mode) {
 
 long currentProcessId() {
     return static_cast<long>(::getpid());
+}
+
+std::FILE* openSpoolFile() {
+    return std::tmpfile();
+}
+
+int overwriteInPlace(std::FILE* content, const std::string& path) {
+    if (std::fflush(content) != 0 || std::fseek(content, 0, SEEK_END) != 0) return EIO;
+    const off_t size = ::ftello(content);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (size < 0 || fd < 0) return lastError();
+    struct stat old {};
+    int error = ::fstat(fd, &old) != 0 ? lastError() : 0;
+    if (error == 0 && size > old.st_size) {
+        error = ::posix_fallocate(fd, old.st_size, size - old.st_size);
+        if (error != 0 && ::ftruncate(fd, old.st_size) != 0) error = lastError();
+    }
+    if (error == 0) error = copyContent(content, fd, static_cast<std::uint64_t>(size));
+    if (error == 0 && ::ftruncate(fd, size) != 0) error = lastError();
+    if (error == 0) error = syncFile(fd);
+    const int closed = closeFile(fd);
+    return error != 0 ? error : closed;
 }
 
 std::size_t fileNameUnits(char16_t c) {

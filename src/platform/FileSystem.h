@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -36,6 +37,14 @@ struct ReplaceableFile {
 ReplaceableFile replaceableFile(const std::string& path);
 // Gives the open file the permissions `mode`; 0 or the errno. Nothing to do on Windows.
 int setPermissions(int fd, unsigned mode);
+
+// A file of the system's for content on its way, removed when closed; null when none can
+// be made.
+std::FILE* openSpoolFile();
+// Writes the whole of `content` over the file at `path`, which keeps its identity, so its
+// hard links see the new content too. Room for a longer content is taken first: a disk too
+// full for it leaves the old content as it was. 0 or the errno.
+int overwriteInPlace(std::FILE* content, const std::string& path);
 
 long currentProcessId();
 

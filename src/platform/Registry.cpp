@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -22,6 +23,19 @@ RegistryError RegistryError::createKeyFailed(const std::string& keyName) {
 
 RegistryError RegistryError::setDataFailed(const std::string& valueName) {
     return RegistryError("Failed to set data for '" + valueName + "'");
+}
+
+RegistryBatch::~RegistryBatch() {
+    if (!registry_) return;
+    try {
+        registry_->endBatch();
+    } catch (const RegistryError&) {  // the error that left the batch open is reported instead
+    }
+}
+
+void RegistryBatch::commit() {
+    Registry* registry = std::exchange(registry_, nullptr);
+    registry->endBatch();
 }
 
 std::string Registry::readString(RegistryKey& key, std::string_view name) {

@@ -57,9 +57,32 @@ public:
     // can raise a RegistryError there.
     virtual void closeKey(RegistryKeyPtr key) = 0;
 
+    // Between these, changes may be held back and reach the disk together: the registry file
+    // writes them at endBatch as one replacement of the file, so that a process killed
+    // meanwhile leaves all of them or none. Batches nest. endBatch raises a RegistryError
+    // where closeKey would. The Windows registry writes each change as it comes.
+    virtual void beginBatch() {}
+    virtual void endBatch() {}
+
     // A text value as the registry layer reads it: REG_SZ or REG_EXPAND_SZ (taken literally),
     // cut at the first NUL. Missing value: empty. Any other type: RegistryError::invalidDataType.
     std::string readString(RegistryKey& key, std::string_view name);
+};
+
+// A batch for as long as it lives. commit() ends it and reports a failed write; a batch left
+// by an exception ends all the same, writing what was changed before, and keeps quiet about
+// its own failure so that the first one is the one reported.
+class RegistryBatch {
+public:
+    explicit RegistryBatch(Registry& registry) : registry_(&registry) { registry.beginBatch(); }
+    ~RegistryBatch();
+    RegistryBatch(const RegistryBatch&) = delete;
+    RegistryBatch& operator=(const RegistryBatch&) = delete;
+
+    void commit();
+
+private:
+    Registry* registry_;  // null once ended
 };
 
 // The registry of the current user on this platform: the real one on Windows, elsewhere the

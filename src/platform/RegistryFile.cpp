@@ -1,16 +1,23 @@
 #include "platform/RegistryFile.h"
 
 #include "platform/RegistryError.h"
+#include "platform/TemporaryFile.h"
 #include "platform/Unicode.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,6 +43,22 @@ std::u16string wide(std::string_view utf8) {
 
 char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// A name as names compare: two names that sameName holds equal fold alike.
+std::string folded(std::string_view utf8) {
+    if (isAscii(utf8)) {
+        std::string out(utf8);
+        for (char& c : out) c = asciiLower(c);
+        return out;
+    }
+    std::u16string text = wide(utf8);
+    for (char16_t& c : text) c = foldCase(c);
+    return utf16ToUtf8(text);
+}
+
+std::string keyIndexName(std::string_view root, std::string_view path) {
+    return folded(root) + '\\' + folded(path);
 }
 
 // Names are compared on every key and value lookup. ASCII names, the usual ones, need no
@@ -239,45 +262,81 @@ struct ParseError {
     std::string reason;
 };
 
-[[noreturn]] void throwWriteError(const std::filesystem::path& path, int error) {
-    throw RegistryError("Cannot write the registry file " + path.string() + ": " +
-                        std::strerror(error));
+[[noreturn]] void throwWriteError(const std::filesystem::path& path, const std::string& reason) {
+    throw RegistryError("Cannot write the registry file " + path.string() + ": " + reason);
 }
 
-// Replaces the file by `bytes` so that a crash leaves either the old or the new file.
-void writeAtomically(const std::filesystem::path& path, const std::string& bytes) {
+[[noreturn]] void throwWriteError(const std::filesystem::path& path, int error) {
+    throwWriteError(path, std::strerror(error));
+}
+
+// The file that a write through `path` replaces: the end of its chain of links, whether or
+// not that end exists yet.
+std::filesystem::path linkTarget(std::filesystem::path path) {
+    constexpr int MaxLinks = 40;
     std::error_code ec;
-    std::filesystem::path target = path;
-    if (std::filesystem::is_symlink(target, ec)) {
-        // Write through the link so that the link itself survives.
-        const std::filesystem::path resolved = std::filesystem::canonical(target, ec);
-        if (!ec) target = resolved;
+    for (int hops = 0; hops < MaxLinks && std::filesystem::is_symlink(path, ec); ++hops) {
+        const std::filesystem::path next = std::filesystem::read_symlink(path, ec);
+        if (ec) break;
+        path = next.is_absolute() ? next : path.parent_path() / next;
     }
+    return path;
+}
+
+// A file the user made read-only is theirs to keep as it is; one yet to be made is not.
+bool isReadOnly(const std::filesystem::path& file) {
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesA(file.string().c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+#else
+    struct stat status {};
+    if (::stat(file.c_str(), &status) != 0) return false;
+    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+           ::access(file.c_str(), W_OK) != 0;
+#endif
+}
+
+// Replaces the file by `bytes` so that a crash leaves either the old or the new file. The
+// new content goes into a temporary file beside it, renamed over it once complete; what
+// earlier, interrupted writes left there goes first.
+void writeAtomically(const std::filesystem::path& path, const std::string& bytes) {
+    // Through a link the file it names is written, and made if need be; the link stays.
+    const std::filesystem::path target = linkTarget(path);
+    if (isReadOnly(target)) throwWriteError(target, "the file is read-only");
     const std::filesystem::path folder = target.parent_path();
+    std::error_code ec;
     if (!folder.empty()) {
         std::filesystem::create_directories(folder, ec);
-        if (ec) throwWriteError(path, ec.value());
+        if (ec) throwWriteError(path, ec.message());
     }
+    removeLeftoverTemporaryFiles(folder.string());
+    std::string temp;
+    const int fd = createTemporaryFile(folder.string(), 0600, temp);
+    if (fd < 0) throwWriteError(path, errno);
 #ifdef _WIN32
-    const std::filesystem::path temp = target.string() + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) throwWriteError(path, EIO);
+    const auto fail = [&](int error) {
+        _close(fd);
+        _unlink(temp.c_str());
+        throwWriteError(path, error);
+    };
+    for (std::size_t done = 0; done < bytes.size();) {
+        const unsigned chunk =
+            static_cast<unsigned>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        const int n = _write(fd, bytes.data() + done, chunk);
+        if (n <= 0) fail(n < 0 ? errno : EIO);
+        done += static_cast<std::size_t>(n);
     }
-    std::filesystem::rename(temp, target, ec);
-    if (ec) {
-        std::filesystem::remove(temp, ec);
+    if (_commit(fd) != 0) fail(errno);
+    if (_close(fd) != 0) {
+        _unlink(temp.c_str());
+        throwWriteError(path, errno);
+    }
+    if (!MoveFileExA(temp.c_str(), target.string().c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        _unlink(temp.c_str());
         throwWriteError(path, EIO);
     }
 #else
-    std::string tempName = ".";
-    tempName += target.filename().string();
-    tempName += ".XXXXXX";
-    std::string temp = (folder / tempName).string();
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) throwWriteError(path, errno);
     const auto fail = [&](int error) {
         close(fd);
         unlink(temp.c_str());
@@ -364,6 +423,7 @@ void RegistryFile::refreshIfChanged() {
 
 void RegistryFile::load() {
     keys_.clear();
+    keyIndex_.clear();
     loadError_.clear();
     stamp_ = currentStamp();
     std::error_code ec;
@@ -371,7 +431,9 @@ void RegistryFile::load() {
     if (status.type() == std::filesystem::file_type::not_found) return;
     const std::string prefix = "The registry file " + path_.string() + " cannot be read: ";
     std::ifstream in(path_, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    std::string bytes = std::move(buffer).str();
     if (!in.good() && !in.eof()) {
         loadError_ = prefix + "read error";
         return;
@@ -406,6 +468,7 @@ void RegistryFile::load() {
         parse(text);
     } catch (const ParseError& error) {
         keys_.clear();
+        keyIndex_.clear();
         loadError_ = prefix + "line " + std::to_string(error.line) + ": " + error.reason;
     }
 }
@@ -422,10 +485,11 @@ void RegistryFile::parse(const std::string& text) {
     }
     bool headerSeen = false;
     Key* current = nullptr;
+    std::u16string ignored;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int lineNumber = static_cast<int>(i) + 1;
-        std::u16string ignored;
-        if (!utf8ToUtf16(lines[i], ignored)) throw ParseError{lineNumber, "malformed UTF-8 text"};
+        if (!isAscii(lines[i]) && !utf8ToUtf16(lines[i], ignored))
+            throw ParseError{lineNumber, "malformed UTF-8 text"};
         std::string_view line = trim(lines[i]);
         if (line.empty() || line.front() == ';') continue;
         if (!headerSeen) {
@@ -442,15 +506,7 @@ void RegistryFile::parse(const std::string& text) {
                 slash == std::string_view::npos ? std::string_view() : inner.substr(slash + 1);
             if (!startsWithIgnoringCase(root, "HKEY_"))
                 throw ParseError{lineNumber, "unknown root key"};
-            const auto same = [&](const Key& k) {
-                return sameName(k.root, root) && sameName(k.path, path);
-            };
-            auto it = std::find_if(keys_.begin(), keys_.end(), same);
-            if (it == keys_.end()) {
-                keys_.push_back({std::string(root), std::string(path), {}});
-                it = keys_.end() - 1;
-            }
-            current = &*it;
+            current = &addKey(std::string(root), std::string(path));
         } else if (line.front() == '"' || line.front() == '@') {
             if (!current) throw ParseError{lineNumber, "value outside a key"};
             std::string name;
@@ -487,15 +543,19 @@ void RegistryFile::throwIfUnreadable() const {
 }
 
 RegistryFile::Key* RegistryFile::findKey(std::string_view utf8Path) {
-    for (Key& key : keys_) {
-        if (sameName(key.root, kUserRoot) && sameName(key.path, utf8Path)) return &key;
-    }
-    return nullptr;
+    const auto found = keyIndex_.find(keyIndexName(kUserRoot, utf8Path));
+    return found == keyIndex_.end() ? nullptr : &keys_[found->second];
 }
 
-bool RegistryFile::keyExists(std::string_view utf8Path) const {
+RegistryFile::Key& RegistryFile::addKey(std::string root, std::string path) {
+    const auto [at, added] = keyIndex_.try_emplace(keyIndexName(root, path), keys_.size());
+    if (added) keys_.push_back({std::move(root), std::move(path), {}});
+    return keys_[at->second];
+}
+
+bool RegistryFile::keyExists(std::string_view utf8Path) {
     // A key exists when it has a section of its own or a section of a key below it.
-    if (utf8Path.empty()) return true;
+    if (utf8Path.empty() || findKey(utf8Path)) return true;
     return std::any_of(keys_.begin(), keys_.end(), [&](const Key& key) {
         return sameName(key.root, kUserRoot) && isAtOrBelow(key.path, utf8Path);
     });
@@ -554,11 +614,7 @@ void RegistryFile::setUtf8String(RegistryKey& key, std::string_view name, std::s
 }
 
 void RegistryFile::apply(const Change& change) {
-    Key* found = findKey(change.path);
-    if (!found) {
-        keys_.push_back({std::string(kUserRoot), change.path, {}});
-        found = &keys_.back();
-    }
+    Key& key = addKey(std::string(kUserRoot), change.path);
     if (!change.name) return;
     Value value;
     value.name = codePage_.toUtf8(*change.name);
@@ -566,7 +622,7 @@ void RegistryFile::apply(const Change& change) {
     value.value.data = change.utf8 ? codePage_.fromUtf8(change.text) : change.text;
     value.value.utf8 = change.utf8 ? change.text : codePage_.toUtf8(change.text);
     value.fileData = encodeText(value.value.utf8);
-    putValue(*found, std::move(value));
+    putValue(key, std::move(value));
 }
 
 void RegistryFile::putValue(Key& key, Value value) {
@@ -584,7 +640,15 @@ void RegistryFile::closeKey(RegistryKeyPtr key) {
     key.reset();
     // A key that was only read leaves nothing to write, so the file need not be looked at:
     // the store folder is looked up this way for every message a long operation reads.
-    if (!pending_.empty()) flush();
+    if (batchDepth_ == 0 && !pending_.empty()) flush();
+}
+
+void RegistryFile::beginBatch() {
+    ++batchDepth_;
+}
+
+void RegistryFile::endBatch() {
+    if (batchDepth_ > 0 && --batchDepth_ == 0) flush();
 }
 
 void RegistryFile::flush() {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace mq {
@@ -17,7 +18,9 @@ namespace mq {
 // written as UTF-8 through a temporary file renamed over the old one.
 //
 // A missing file is an empty registry. A file that cannot be parsed makes every operation
-// raise a RegistryError naming the path and line, so it is never overwritten.
+// raise a RegistryError naming the path and line, so it is never overwritten; nor is a
+// read-only one, whose save fails naming it. Through a symbolic link the file the link names
+// is written, and made if need be.
 //
 // Texts are ANSI bytes in the program and UTF-8 in the file. Values the program does not
 // change are written back exactly as they were read, keys of other roots included. A file
@@ -35,9 +38,12 @@ public:
     void setString(RegistryKey& key, std::string_view name, std::string_view text) override;
     void setUtf8String(RegistryKey& key, std::string_view name, std::string_view utf8) override;
     void closeKey(RegistryKeyPtr key) override;
+    void beginBatch() override;
+    void endBatch() override;
 
     const std::filesystem::path& path() const { return path_; }
-    // Writes pending changes now (closeKey does this too). Throws RegistryError.
+    // Writes pending changes now (closeKey outside a batch and endBatch do this too). Throws
+    // RegistryError.
     void flush();
 
 private:
@@ -77,7 +83,9 @@ private:
     void apply(const Change& change);
     void throwIfUnreadable() const;
     Key* findKey(std::string_view utf8Path);
-    bool keyExists(std::string_view utf8Path) const;
+    // The key of that root and path, added at the end unless the file has it already.
+    Key& addKey(std::string root, std::string path);
+    bool keyExists(std::string_view utf8Path);
     // Sets the value of that name (matched ignoring case, spelling kept) or appends it.
     static void putValue(Key& key, Value value);
     std::string serialize() const;
@@ -86,7 +94,11 @@ private:
     const AnsiCodePage& codePage_;
     std::string loadError_;  // non-empty when the file could not be parsed
     std::vector<Key> keys_;  // in file order
-    Stamp stamp_;            // of the file as last read or written
+    // keys_ by root and path as names compare, so that a file of many keys reads in linear
+    // time.
+    std::unordered_map<std::string, std::size_t> keyIndex_;
+    int batchDepth_ = 0;
+    Stamp stamp_;  // of the file as last read or written
     std::vector<Change> pending_;
 };
 

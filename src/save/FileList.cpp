@@ -2,6 +2,7 @@
 
 #include "platform/AnsiCodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/FileIdentity.h"
 #include "platform/LocaleCompare.h"
 #include "platform/Unicode.h"
 
@@ -10,6 +11,7 @@
 #include <climits>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <unordered_map>
@@ -111,6 +113,7 @@ struct FileList::State {
     int notifyFd = -1;
     int watch = -1;
     std::string watchedFolder;  // UTF-8, empty when nothing is watched
+    FileIdentity watchedIdentity;
 
     ~State() {
         if (notifyFd >= 0) ::close(notifyFd);
@@ -141,7 +144,9 @@ struct FileList::State {
 
     void startWatching(const std::string& folder) {
         stopWatching();
-        if (!reportsAllChanges(folder)) return;
+        const std::optional<FileIdentity> identity = fileIdentity(folder);
+        if (!identity || !reportsAllChanges(folder)) return;
+        watchedIdentity = *identity;
         if (notifyFd < 0) notifyFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         if (notifyFd < 0) return;
         watch = inotify_add_watch(notifyFd, folder.c_str(),
@@ -180,7 +185,12 @@ struct FileList::State {
     }
 
     bool refresh(const std::string& folder) {
-        if (!watchedFolder.empty() && watchedFolder == folder && applyChanges()) return true;
+        // The changes reported are those of the folder watched. When its path has come to
+        // name another folder (a link repointed, a file system mounted over it), they tell
+        // nothing of that one.
+        if (!watchedFolder.empty() && watchedFolder == folder &&
+            fileIdentity(folder) == watchedIdentity && applyChanges())
+            return true;
 
         // Watch first, so that a change made while the folder is being listed is not lost;
         // applying it afterwards is harmless.

@@ -6,6 +6,7 @@
 #include "save/DateFormat.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 namespace mq {
@@ -58,7 +59,8 @@ bool isDeviceName(std::string_view stem) {
 std::string plainFileName(std::string_view text) {
     std::string name(text);
     for (char& c : name) {
-        if (c == '\0' || ForbiddenCharacters.find(c) != std::string_view::npos) c = ' ';
+        if (static_cast<unsigned char>(c) < 32 || ForbiddenCharacters.find(c) != std::string_view::npos)
+            c = ' ';
     }
     // A device name gets a mark that makes it an ordinary one: "con.eml" is saved as
     // "con_.eml". Windows ignores blanks after the device name.
@@ -92,18 +94,18 @@ std::string numberedVariant(const std::string& n, int counter) {
     return number + std::string(fittingPrefix(extension, MaxFileNameUnits - number.size()));
 }
 
-const std::string* componentValue(const TMessHead& m, const std::string& component,
-                                  std::string& date, const TPref& pref,
-                                  const LocaleSettings& locale) {
-    if (component == "Subject") return &m.Subject;
-    if (component == "From") return &m.From;
-    if (component == "To") return &m.To;
-    if (component == "Reply_To_Address") return &m.ReplyTo;
+std::optional<std::string_view> componentValue(const TMessHead& m, const std::string& component,
+                                               std::string& date, const TPref& pref,
+                                               const LocaleSettings& locale) {
+    if (component == "Subject") return m.Subject;
+    if (component == "From") return m.From;
+    if (component == "To") return m.To;
+    if (component == "Reply_To_Address") return m.ReplyTo;
     if (component == "Date") {
         date = formatDateTime(pref.FileNameDateFormat, m.Received, locale);
-        return &date;
+        return date;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -125,10 +127,14 @@ std::string RemoveReText(std::string_view text) {
 
 void CleanFileName(std::string& text) {
     for (char& c : text) {
-        if (ForbiddenCharacters.find(c) != std::string_view::npos) c = ' ';
+        // Windows holds control characters in no file name, so they go like the nine.
+        const auto code = static_cast<unsigned char>(c);
+        if ((code >= 1 && code <= 31) || ForbiddenCharacters.find(c) != std::string_view::npos)
+            c = ' ';
     }
     std::size_t begin = 0;
-    while (begin < text.size() && isBlankOrControl(text[begin])) ++begin;
+    // A leading dot would hide the file.
+    while (begin < text.size() && (isBlankOrControl(text[begin]) || text[begin] == '.')) ++begin;
     std::size_t end = text.size();
     while (end > begin && isBlankOrControl(text[end - 1])) --end;
     text = text.substr(begin, end - begin);
@@ -151,8 +157,9 @@ std::string composeFileNameBase(const TMessHead& m, const FileNameItems& items, 
     std::string date;
     for (const FileNameItem& item : items) {
         if (item.flag != "1") continue;
-        const std::string* value = componentValue(m, item.name, date, pref, locale);
-        if (value != nullptr) name.append(open).append(*value).append(close);
+        const std::optional<std::string_view> value =
+            componentValue(m, item.name, date, pref, locale);
+        if (value) name.append(open).append(*value).append(close);
     }
     if (pref.Remove_Re) name = RemoveReText(name);
     CleanFileName(name);

@@ -14,8 +14,8 @@ namespace mq {
 
 // Every "RE:" removed in any letter case, in one left-to-right pass.
 std::string RemoveReText(std::string_view text);
-// The nine characters that file names cannot hold become blanks, then blanks and control
-// characters are trimmed from both ends.
+// The nine characters that file names cannot hold and the control characters (codes 1 to
+// 31) become blanks, then blanks are trimmed from both ends and dots from the start.
 void CleanFileName(std::string& text);
 // The path without one final separator, unless it is that separator alone.
 std::string StripTrailingBackslash(const std::string& path);

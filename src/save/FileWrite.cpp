@@ -1,6 +1,7 @@
 #include "save/FileWrite.h"
 
 #include "platform/FileSystem.h"
+#include "platform/TemporaryFile.h"
 
 #include <cerrno>
 #include <string>
@@ -20,8 +21,7 @@ bool writeNewFile(const std::string& path, std::string_view content, int* error)
     return written;
 }
 
-NewFile::NewFile(const std::string& path)
-    : path_(path), fd_(createNewFile(path)) {
+NewFile::NewFile(const std::string& path) : path_(path), fd_(createNewFile(path)) {
     if (fd_ < 0) error_ = errno ? errno : EIO;
 }
 
@@ -56,17 +56,18 @@ FileReplacement::FileReplacement(const std::string& path) : target_(path) {
     }
     flush_ = exists;
 
-    // A short name in the target's folder, so the rename stays on one file system and a
-    // long target name cannot make the temporary one too long.
+    // In the target's folder, so the rename stays on one file system.
     const std::string folder = folderOf(target_);
-    for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
-        temporary_ = folder + ".mailquarry-" + std::to_string(currentProcessId()) + "-" +
-                     std::to_string(attempt) + ".tmp";
-        fd_ = createNewFile(temporary_);
-        if (fd_ < 0 && errno != EEXIST) break;
-    }
+    removeLeftoverTemporaryFiles(folder);
+    fd_ = createTemporaryFile(folder, 0666, temporary_);
     if (fd_ < 0) {
-        state_ = {false, errno ? errno : EIO};
+        const int error = errno ? errno : EIO;
+        // A folder that takes no new file may still hold a target the user may write: the
+        // content then waits in a file of the system's until it is complete, and overwrites
+        // the target in place.
+        if (exists) spool_ = openSpoolFile();
+        if (!spool_) state_ = {false, error};
+        state_.created = spool_ != nullptr;
         return;
     }
     state_.created = true;
@@ -75,17 +76,29 @@ FileReplacement::FileReplacement(const std::string& path) : target_(path) {
 }
 
 FileReplacement::~FileReplacement() {
+    if (spool_) std::fclose(spool_);
     if (fd_ < 0) return;
     closeFile(fd_);
     removeFile(temporary_);
 }
 
 void FileReplacement::append(std::string_view content) {
-    if (fd_ < 0 || state_.error != 0) return;
+    if (state_.error != 0) return;
+    if (spool_) {
+        if (std::fwrite(content.data(), 1, content.size(), spool_) != content.size())
+            state_.error = errno ? errno : EIO;
+        return;
+    }
+    if (fd_ < 0) return;
     if (!writeAll(fd_, content)) state_.error = errno ? errno : EIO;
 }
 
 ReplaceResult FileReplacement::commit() {
+    if (spool_) {
+        if (state_.error == 0) state_.error = overwriteInPlace(spool_, target_);
+        std::fclose(std::exchange(spool_, nullptr));
+        return state_;
+    }
     if (fd_ < 0) return state_;
     const int fd = std::exchange(fd_, -1);
     // A replacement reaches the disk before it takes the old file's place; a new file needs

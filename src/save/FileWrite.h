@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -35,9 +36,9 @@ private:
     int error_ = 0;
 };
 
-// How a replacement ended. `created`: the new content's file could be made beside the target
-// (false: the target cannot be created at all). `error`: the errno of the failure, 0 when the
-// target holds the content.
+// How a replacement ended. `created`: the new content had somewhere to go, a file beside the
+// target or the target itself (false: the target cannot be created at all). `error`: the
+// errno of the failure, 0 when the target holds the content.
 struct ReplaceResult {
     bool created = false;
     int error = 0;
@@ -46,9 +47,11 @@ struct ReplaceResult {
 
 // A file that takes the place of the one at `path` (UTF-8) once its whole content is
 // written: the content goes into a temporary file beside the target, and commit() renames it
-// over the target, so a failure at any point leaves an existing target as it was. A target
-// that the user may not write, or that is not a plain file, is not replaced. Destroyed
-// without a commit, it leaves nothing behind.
+// over the target, so a failure at any point leaves an existing target as it was. Where the
+// folder takes no new file, an existing target is overwritten in place at the commit
+// instead. A target that the user may not write, or that is not a plain file, is not
+// replaced. Destroyed without a commit, it leaves nothing behind; what interrupted runs left
+// beside the target goes when the next one begins.
 class FileReplacement {
 public:
     explicit FileReplacement(const std::string& path);
@@ -64,6 +67,7 @@ private:
     std::string target_;
     std::string temporary_;
     int fd_ = -1;
+    std::FILE* spool_ = nullptr;  // the content, when the target is to be overwritten in place
     bool flush_ = false;
     ReplaceResult state_;
 };

@@ -6,6 +6,9 @@
 #include "store/StoreError.h"
 #include "view/OperationHost.h"
 
+#include <new>
+#include <stdexcept>
+
 namespace mq {
 
 bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
@@ -24,8 +27,14 @@ bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
     } catch (const RegistryError&) {
         // The store folder could not be looked up: the file is as unreachable as a locked one.
         opened = false;
+    } catch (const std::bad_alloc&) {
+        // A text too big for the memory there is: the file cannot be read as it stands.
+        opened = false;
+    } catch (const std::length_error&) {
+        opened = false;
     }
     if (!opened) {
+        std::string().swap(text);  // what a read that ran out of memory holds goes back first
         host.showError(cannotAccessText(AnsiCodePage::system().toUtf8(messages.CurrentFile)));
         host.progress().Cancelled = true;
     }

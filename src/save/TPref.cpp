@@ -167,6 +167,8 @@ void TPref::LoadFromRegistry(Registry& registry) {
 }
 
 void TPref::SaveToRegistry(Registry& registry) const {
+    // One write for all seventeen values: a save cut short leaves the old ones whole.
+    RegistryBatch batch(registry);
     RegistryKeyPtr root = registry.createKey(Inipath);
     for (const StoredValue& stored : StoredValues) {
         const std::string path = subkeyPath(*this, stored);
@@ -185,6 +187,7 @@ void TPref::SaveToRegistry(Registry& registry) const {
         registry.closeKey(std::move(key));
     }
     registry.closeKey(std::move(root));
+    batch.commit();
 }
 
 }  // namespace mq

@@ -32,6 +32,7 @@ struct RecordLayout {
     static constexpr std::size_t SelfOffset = 0;
     static constexpr std::size_t BodyLength = 4;
     static constexpr std::size_t EntryCount = 10;  // 1 byte
+    static constexpr std::size_t MaxEntries = 255;
 
     static constexpr std::size_t EntrySize = 4;
     static constexpr std::uint32_t NumberMask = 0xFF;   // low byte: entry number

@@ -3,18 +3,18 @@
 #include "platform/ByteSource.h"
 #include "platform/Registry.h"
 #include "store/MessageReadObserver.h"
+#include "store/RecordList.h"
 #include "store/Toe5Records.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace mq {
 
-using FolderList = std::vector<Toe5_FolderInfo>;
-using MessageInfoList = std::vector<Toe5_MessageInfo>;
+using FolderList = RecordList<Toe5_FolderInfo>;
+using MessageInfoList = RecordList<Toe5_MessageInfo>;
 
 // Reads .dbx files of the store folder. Each call resolves the store folder afresh, opens
 // the file with no sharing, reads it and closes it on every path. Failures to open or read

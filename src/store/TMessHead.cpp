@@ -4,7 +4,7 @@
 
 namespace mq {
 
-std::vector<TMessHead> buildMessageList(const std::vector<Toe5_MessageInfo>& infos) {
+std::vector<TMessHead> buildMessageList(const MessageInfoList& infos) {
     std::vector<TMessHead> list;
     list.reserve(infos.size());
     // One zone for the whole folder, as it stands when the folder is loaded.

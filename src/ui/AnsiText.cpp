@@ -4,7 +4,7 @@
 
 namespace mq {
 
-QString widenAnsi(const AnsiCodePage& page, const std::string& text) {
+QString widenAnsi(const AnsiCodePage& page, std::string_view text) {
     const std::u16string wide = page.widen(text);
     return QString::fromUtf16(wide.data(), qsizetype(wide.size()));
 }

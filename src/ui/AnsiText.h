@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 namespace mq {
 
@@ -10,7 +11,7 @@ class AnsiCodePage;
 
 // Store texts and preference values are 8-bit texts in the ANSI code page; the widgets show
 // and take them as Qt's strings. Characters the page cannot hold become '?'.
-QString widenAnsi(const AnsiCodePage& page, const std::string& text);
+QString widenAnsi(const AnsiCodePage& page, std::string_view text);
 std::string narrowToAnsi(const AnsiCodePage& page, const QString& text);
 
 }  // namespace mq

@@ -58,13 +58,13 @@ TExportDialog::TExportDialog(UserDialogs& dialogs, const AnsiCodePage& codePage,
 TExportDialog::~TExportDialog() = default;
 
 void TExportDialog::fill(const TPref& pref) {
-    ui->TargetEdit->setText(widenAnsi(codePage_, pref.ExportDirectory));
+    ui->TargetEdit->setText(QString::fromStdString(pref.ExportDirectory));
     const bool eml = parseExportFormat(pref.ExportFormat) == ExportFormat::Eml;
     (eml ? ui->EmlButton : ui->MboxButton)->setChecked(true);
 }
 
 void TExportDialog::readBack(TPref& pref) const {
-    pref.ExportDirectory = narrowToAnsi(codePage_, ui->TargetEdit->text());
+    pref.ExportDirectory = ui->TargetEdit->text().toStdString();
     pref.ExportFormat = std::string(
         exportFormatName(ui->EmlButton->isChecked() ? ExportFormat::Eml : ExportFormat::Mbox));
 }

@@ -36,6 +36,13 @@ namespace {
 constexpr int DesignedFolderWidth = 170;
 constexpr int CountsPanelWidth = 200;
 const char* const HintProperty = "hint";
+// A cell or a folder item shows a few hundred characters at the most; the rest of a longer
+// text, which only a damaged store holds, would cost its whole length at every repaint.
+constexpr std::size_t ShownLength = 1024;
+
+std::string_view shown(std::string_view text) {
+    return text.substr(0, ShownLength);
+}
 
 // Rows are selected whole, so the focus frame around one cell would only be noise.
 class NoFocusRectDelegate : public QStyledItemDelegate {
@@ -262,6 +269,7 @@ void TForm1::FormCreate() {
     try {
         store_.Read_OE_File("folders.dbx", &FolderList);
     } catch (const std::exception&) {
+        FolderList.clear();  // a read that ran out of memory gives back what it holds
         dialogs_.showError(QStringLiteral(
             "Cannot access your default outlook express folders,\n\rIf outlook express is "
             "installed make sure it is not running"));
@@ -269,7 +277,12 @@ void TForm1::FormCreate() {
     }
 
     ui->ListBox1->clear();
-    for (const Toe5_FolderInfo& folder : FolderList) ui->ListBox1->addItem(widen(folder.Name));
+    // Rows of one record share its name: widened once, the items share the text.
+    std::vector<QString> names(FolderList.records().size());
+    for (std::size_t record = 0; record < names.size(); ++record)
+        names[record] = widen(shown(FolderList.records()[record].Name));
+    for (std::size_t row = 0; row < FolderList.size(); ++row)
+        ui->ListBox1->addItem(names[FolderList.recordOf(row)]);
     // No row is current either, so the first key that moves in the list picks the first
     // folder rather than the second.
     ui->ListBox1->setCurrentIndex(QModelIndex());
@@ -296,22 +309,21 @@ void TForm1::ListBox1Click() {
     setRowCount(0);
     MessageList.clear();
 
-    if (!CurrentFile.empty()) {
-        try {
-            store_.Read_OE_File(CurrentFile, &MessageInfoList);
-        } catch (const std::exception&) {
-            dialogs_.showError(
-                QStringLiteral("DBX File ") + widen(CurrentFile) +
-                QStringLiteral(" cannot be accessed, make sure that Outlook Express is "
-                               "not running"));
-            Exit1Click();
+    try {
+        if (!CurrentFile.empty()) store_.Read_OE_File(CurrentFile, &MessageInfoList);
+        // A folder too big for the memory there is fails like an unreadable one.
+        if (!MessageInfoList.empty()) {
+            MessageList = buildMessageList(MessageInfoList);
+            SortAscending = true;
+            SortColumns(static_cast<int>(MessageColumn::Received));
         }
-    }
-
-    if (!MessageInfoList.empty()) {
-        MessageList = buildMessageList(MessageInfoList);
-        SortAscending = true;
-        SortColumns(static_cast<int>(MessageColumn::Received));
+    } catch (const std::exception&) {
+        MessageList.clear();
+        MessageInfoList.clear();  // gives back what the box may need
+        dialogs_.showError(QStringLiteral("DBX File ") + widen(CurrentFile) +
+                           QStringLiteral(" cannot be accessed, make sure that Outlook Express "
+                                          "is not running"));
+        Exit1Click();
     }
 
     setRowCount(static_cast<int>(MessageInfoList.size()));
@@ -329,13 +341,13 @@ QString TForm1::VST1GetText(int row, int column) const {
     const TMessHead& message = MessageList[static_cast<std::size_t>(row)];
     switch (column) {
         case 0:
-            return widen(message.From);
+            return widen(shown(message.From));
         case 1:
-            return widen(message.ReplyTo);
+            return widen(shown(message.ReplyTo));
         case 2:
-            return widen(message.Subject);
+            return widen(shown(message.Subject));
         case 3:
-            return widen(message.To);
+            return widen(shown(message.To));
         case 4: {
             std::string text = formatDateTime(locale_.shortDateFormat, message.Received, locale_);
             const CalendarTime time = decodeDateTime(message.Received);
@@ -544,7 +556,7 @@ void TForm1::StoreFileNameItems() {
     Pref1.FileNameFormat = formatFileNameFormat(FileNameItems);
 }
 
-QString TForm1::widen(const std::string& text) const {
+QString TForm1::widen(std::string_view text) const {
     return widenAnsi(codePage_, text);
 }
 

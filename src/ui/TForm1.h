@@ -103,7 +103,7 @@ private:
     void connectSurfaces();
     void applyIcons();
     void setRowCount(int rows);
-    QString widen(const std::string& text) const;
+    QString widen(std::string_view text) const;
     // The selected rows from the top down, with the store they are read from.
     SelectedMessages selectedMessages();
     // Shows the progress dialog that runs PendingOperation.

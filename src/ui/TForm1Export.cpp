@@ -29,7 +29,7 @@ void TForm1::ExportAllFolders1Click() {
     if (ExportResult) {
         dialogs_.showMessage(
             QStringLiteral("Export All Folders"),
-            widen(exportSummaryText(*ExportResult, PendingExport->target)),
+            QString::fromStdString(exportSummaryText(*ExportResult, PendingExport->target)),
             ExportResult->complete() ? QMessageBox::Information : QMessageBox::Warning);
     }
     PendingExport.reset();

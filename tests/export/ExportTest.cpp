@@ -73,7 +73,8 @@ protected:
     }
 
     // Python's mailbox module reads the file back; every message must be the stored text.
-    void expectReadsBack(const fs::path& mbox, const std::string& folder) {
+    void expectReadsBack([[maybe_unused]] const fs::path& mbox,
+                         [[maybe_unused]] const std::string& folder) {
 #ifndef MQ_PYTHON
         GTEST_SKIP() << "no Python where the tests run (a cross build) to read the file back";
 #else

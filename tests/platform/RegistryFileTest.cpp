@@ -287,6 +287,38 @@ TEST(RegistryFile, SavingThroughALinkKeepsTheLink) {
     }
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_NE(readFile(target).find("[HKEY_CURRENT_USER\\K]"), std::string::npos);
+
+    // A link to a file yet to be made, in a folder yet to be made: the file is made there.
+    const auto dangling = dir.path() / "new.reg";
+    std::filesystem::create_symlink(std::filesystem::path("dotfiles") / "user.reg", dangling);
+    {
+        RegistryFile registry(dangling, page1252());
+        registry.closeKey(registry.createKey("K"));
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    EXPECT_NE(readFile(dir.path() / "dotfiles" / "user.reg").find("[HKEY_CURRENT_USER\\K]"),
+              std::string::npos);
+}
+
+TEST(RegistryFile, AReadOnlyFileIsNotReplaced) {
+    TempDir dir;
+    const auto file = dir.path() / "user.reg";
+    const std::string content = "Windows Registry Editor Version 5.00\n";
+    writeFile(file, content);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+    {
+        RegistryFile registry(file, page1252());
+        try {
+            registry.closeKey(registry.createKey("K"));
+            ADD_FAILURE() << "saved into a read-only file";
+        } catch (const RegistryError& error) {
+            EXPECT_EQ(std::string(error.what()), "Cannot write the registry file " + file.string() +
+                                                     ": the file is read-only");
+        }
+    }
+    EXPECT_EQ(readFile(file), content);
 }
 
 }  // namespace

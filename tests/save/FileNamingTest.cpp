@@ -78,7 +78,8 @@ TEST(ComposeFileName, ComposesCleansAndFallsBack) {
         {"removal covers the whole name", fromSubjectDate, false, true, "x",
          "Clare:", "Clax20261206.eml"},
         {"one pass of removal", DefaultItems, false, true, "RERE::", "Anne", "RE.eml"},
-        {"inner tab stays", DefaultItems, false, false, "a\tb", "Anne", "a\tb.eml"},
+        {"inner tab becomes a blank", DefaultItems, false, false, "a\tb", "Anne", "a b.eml"},
+        {"never hidden", DefaultItems, false, false, ". .\x01.profile", "Anne", "profile.eml"},
         {"leading tab goes", DefaultItems, false, false, "\tab", "Anne", "ab.eml"},
         {"names are exact", items({{"subject", "1"}, {"Subject", "x"}, {"Cc", "1"}}), false, false,
          "s", "Anne", "No Subject.eml"},
@@ -181,6 +182,19 @@ TEST(MakeUniqueFileName, SeesEveryChangeToTheFolder) {
     fs::create_directory(dir.path());
     EXPECT_EQ(saveOne(message("Same"), pref, list), "[Same].eml");
     fs::remove_all(moved);
+
+    // The folder's path is a link, repointed to another folder.
+    TempDir linked;
+    const fs::path link = linked.path() / "saves";
+    fs::create_directory(linked.path() / "a");
+    fs::create_directory(linked.path() / "b");
+    writeFile(linked.path() / "b" / "[Same].eml", "theirs");
+    fs::create_directory_symlink(linked.path() / "a", link);
+    const TPref viaLink = defaultPref(link.string());
+    EXPECT_EQ(saveOne(message("Linked"), viaLink, list), "[Linked].eml");
+    fs::remove(link);
+    fs::create_directory_symlink(linked.path() / "b", link);
+    EXPECT_EQ(saveOne(message("Same"), viaLink, list), "[Same](2).eml");
 
     // Another target folder.
     TempDir other;

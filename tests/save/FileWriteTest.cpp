@@ -1,6 +1,7 @@
 #include "save/FileWrite.h"
 
 #include "SaveTestStore.h"
+#include "platform/FileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,10 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace mq::test {
 namespace {
@@ -131,6 +136,40 @@ TEST(FileWrite, AReplacementThroughALinkKeepsTheLink) {
     EXPECT_TRUE(replaceFile(toUtf8(link), "via link"));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(readFile(path), "via link");
+}
+
+TEST(FileWrite, LeftoversOfKilledRunsGoAndAFolderWithoutRoomIsWrittenInPlace) {
+    SaveTestStore store({});
+    const fs::path path = store.outDir / "all.txt";
+    putFile(path, "old");
+    putFile(store.outDir / ".mailquarry-4242-0.tmp", "left by a killed run");
+    putFile(store.outDir / ".mailquarry-notes.tmp", "the user's");
+    putFile(store.outDir / ".mailquarry-4243-0.tmp", "");
+    const FileLock writing(store.outDir / ".mailquarry-4243-0.tmp");  // another run's
+
+    EXPECT_TRUE(replaceFile(toUtf8(path), "new"));
+    EXPECT_EQ(
+        namesIn(store.outDir),
+        (std::vector<std::string>{".mailquarry-4243-0.tmp", ".mailquarry-notes.tmp", "all.txt"}));
+
+    // Every name this run could give its temporary file is taken, as in a folder that takes
+    // no new file: the target is overwritten in place, and its hard link sees it.
+    const fs::path link = store.root / "hard link.txt";
+    fs::create_hard_link(path, link);
+    std::vector<std::unique_ptr<FileLock>> taken;
+    for (int n = 0; n < 100; ++n) {
+        const fs::path name = store.outDir / (".mailquarry-" + std::to_string(currentProcessId()) +
+                                              "-" + std::to_string(n) + ".tmp");
+        putFile(name, "");
+        taken.push_back(std::make_unique<FileLock>(name));
+    }
+    const std::string longer(100'000, 'z');
+    EXPECT_TRUE(replaceFile(toUtf8(path), longer));
+    EXPECT_EQ(readFile(path), longer);
+    EXPECT_EQ(readFile(link), longer);
+    EXPECT_TRUE(replaceFile(toUtf8(path), "short"));
+    EXPECT_EQ(readFile(link), "short");
+    EXPECT_EQ(namesIn(store.outDir).size(), 103u) << "no other file was made";
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <new>
 
 namespace mq::test {
 namespace {
@@ -108,6 +109,18 @@ TEST(SaveToFiles, ALockedStoreGivesOneBoxAndNoFile) {
     EXPECT_EQ(host.errors, std::vector<std::string>{DbxError});
     EXPECT_TRUE(host.state.Cancelled);
     EXPECT_EQ(host.state.ProgressDone, 0);
+    EXPECT_TRUE(namesIn(store.outDir).empty());
+}
+
+TEST(SaveToFiles, ATextTooBigForTheMemoryEndsTheRunAsAnUnreadableStore) {
+    SaveTestStore store({message("a", "a\r\n"), message("b", "b\r\n")});
+    RecordingHost host;
+    host.onNotify = [](RecordingHost&) { throw std::bad_alloc(); };
+
+    SaveMessagesToFiles(host, store.all(), store.pref, store.items, store.fileList);
+
+    EXPECT_EQ(host.errors, std::vector<std::string>{DbxError});
+    EXPECT_TRUE(host.state.Cancelled);
     EXPECT_TRUE(namesIn(store.outDir).empty());
 }
 

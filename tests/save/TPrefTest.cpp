@@ -4,11 +4,23 @@
 #include "platform/RegistryFile.h"
 #include "support/TempDir.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace mq {
 namespace {
@@ -237,6 +249,73 @@ TEST(TPref, SaveFailuresNameTheSubkeyOrValueAndStopThere) {
     EXPECT_TRUE(registry.queryValue(*view, "Column1"));
     EXPECT_FALSE(registry.queryValue(*view, "Column3"));
 }
+
+#ifndef _WIN32
+// Every one of the seventeen values differs between the two.
+TPref numbered(int n) {
+    TPref p;
+    const std::string t = std::to_string(n);
+    p.Directory = "dir" + t, p.Default_Extension = ".e" + t, p.Default_Filename = "name" + t;
+    p.Remove_Re = p.CreationDate = p.EncloseItems = p.Toolbar = p.Statusbar = n % 2 == 1;
+    p.FileNameDateFormat = "yyyy" + t, p.FileNameFormat = "Subject" + t;
+    p.Column0 = n, p.Column1 = n + 1, p.Column2 = n + 2, p.Column3 = n + 3, p.Column4 = n + 4;
+    p.FolderWidth = n + 5, p.ColumnPositions = "0123" + t;
+    return p;
+}
+
+std::string describe(const TPref& p) {
+    std::ostringstream out;
+    out << p.Directory << '|' << p.Default_Extension << '|' << p.Default_Filename << '|'
+        << p.Remove_Re << p.CreationDate << p.EncloseItems << p.Toolbar << p.Statusbar << '|'
+        << p.FileNameDateFormat << '|' << p.FileNameFormat << '|' << p.Column0 << ',' << p.Column1
+        << ',' << p.Column2 << ',' << p.Column3 << ',' << p.Column4 << ',' << p.FolderWidth << '|'
+        << p.ColumnPositions;
+    return out.str();
+}
+
+TEST(TPref, ASaveKilledAtAnyMomentLeavesOneWholeSave) {
+    TempDir dir;
+    const auto file = dir.path() / "user.reg";
+    const TPref saves[] = {numbered(1), numbered(2)};
+    {
+        RegistryFile registry(file);
+        saves[0].SaveToRegistry(registry);
+    }
+    std::mt19937 random(20);
+    for (int kill = 0; kill < 60; ++kill) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            try {
+                RegistryFile registry(file);
+                for (int n = 1;; ++n) saves[n % 2].SaveToRegistry(registry);
+            } catch (...) {
+                ::_exit(1);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the saving process failed";
+
+        RegistryFile registry(file);  // would throw on every use if it did not parse
+        TPref loaded;
+        loaded.LoadFromRegistry(registry);
+        EXPECT_THAT(describe(loaded), testing::AnyOf(describe(saves[0]), describe(saves[1])))
+            << "after kill " << kill;
+    }
+
+    // The temporary files of the killed saves go with the next save.
+    {
+        RegistryFile registry(file);
+        saves[0].SaveToRegistry(registry);
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"user.reg"});
+}
+#endif
 
 }  // namespace
 }  // namespace mq

@@ -76,15 +76,20 @@ TEST(DateTime, FiletimeToLocalByTheZoneInForceNowAndBack) {
     EXPECT_DOUBLE_EQ(noon, FiletimeToDatetime(Noon, timeZoneNow()));
     if (fixedZone) expectAt(noon, at(2002, 4, 14, 14));
     EXPECT_DOUBLE_EQ(LocalToUtc(noon), FiletimeToDatetime(Noon, {}));
-    std::vector<Toe5_MessageInfo> infos(2);
-    infos[1].Subject = "s", infos[1].From = "f", infos[1].To = "t", infos[1].ReplyTo = "r";
-    infos[1].ReceivedDate = Noon, infos[1].MessageSize = 0xFFFFFF, infos[1].MessagePosition = 9;
+    Toe5_MessageInfo info;
+    info.Subject = "s", info.From = "f", info.To = "t", info.ReplyTo = "r";
+    info.ReceivedDate = Noon, info.MessageSize = 0xFFFFFF, info.MessagePosition = 9;
+    MessageInfoList infos;
+    infos.push_back({});
+    infos.push_back(info);
     const std::vector<TMessHead> heads = buildMessageList(infos);
     fixedZone.reset();
     ASSERT_EQ(heads.size(), 2u);
     EXPECT_EQ(heads[0].Received, 0.0);
     const TMessHead& h = heads[1];
-    EXPECT_EQ(h.From + h.ReplyTo + h.Subject + h.To, "frst");
+    EXPECT_EQ(
+        std::string(h.From) + std::string(h.ReplyTo) + std::string(h.Subject) + std::string(h.To),
+        "frst");
     EXPECT_EQ(std::tie(h.Position, h.Size, h.InfoIndex), std::make_tuple(9, 0xFFFFFF, 1));
     EXPECT_DOUBLE_EQ(h.Received, noon);
 }

@@ -15,6 +15,7 @@ std::size_t MemoryByteSource::readAt(std::uint64_t offset, std::span<std::byte> 
         static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), end - offset));
     std::memcpy(out.data(), bytes_.data() + offset, n);
     highest_ = std::max(highest_, offset + n);
+    bytesRead_ += n;
     return n;
 }
 

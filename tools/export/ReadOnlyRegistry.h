@@ -26,6 +26,9 @@ public:
     void setString(RegistryKey&, std::string_view name, std::string_view) override {
         throw RegistryError::setDataFailed(std::string(name));
     }
+    void setUtf8String(RegistryKey&, std::string_view name, std::string_view) override {
+        throw RegistryError::setDataFailed(std::string(name));
+    }
     void closeKey(RegistryKeyPtr key) override { registry_.closeKey(std::move(key)); }
 
     // A key was asked for that would have had to be created.

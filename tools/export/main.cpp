@@ -56,7 +56,7 @@ struct Arguments {
     std::optional<std::string> store;
     mq::ExportFormat format = mq::ExportFormat::Mbox;
     std::vector<std::string> folders;  // 8-bit texts, like the store's names
-    std::string target;                // 8-bit path
+    std::string target;                // as the file system names it
     bool help = false;
 };
 
@@ -100,7 +100,7 @@ Arguments parse(int argc, char** argv) {
         } else if (target) {
             throw UsageError("more than one OUTDIR");
         } else {
-            target = eightBit(arg, "OUTDIR");
+            target = arg;
         }
     }
     if (!args.help && (!target || target->empty())) throw UsageError("no OUTDIR given");
@@ -171,7 +171,7 @@ int run(const Arguments& args) {
     const mq::ExportSummary summary =
         mq::ExportAllFolders(progress, reader, folders, plan, pref, items);
     progress.finish();
-    std::printf("%s\n", mq::consoleText(mq::exportSummaryText(summary, args.target)).c_str());
+    std::printf("%s\n", mq::exportSummaryText(summary, args.target).c_str());
     return summary.complete() ? 0 : 2;
 }
 

@@ -179,11 +179,11 @@ TEST_F(StoreExportTest, AFullDiskLeavesNoCutFileAndIsReportedByFolder) {
 }
 
 TEST(FolderTree, LoopsAndUnknownParentsEndAtTheTop) {
-    FolderList folders(4);
-    folders[0] = {1, 2, "A", "a.dbx"};
-    folders[1] = {2, 1, "B", "b.dbx"};  // A and B are each other's parent
-    folders[2] = {3, 9, "C", "c.dbx"};  // no folder 9
-    folders[3] = {4, 3, "D", "d.dbx"};
+    FolderList folders;
+    folders.push_back({1, 2, "A", "a.dbx"});
+    folders.push_back({2, 1, "B", "b.dbx"});  // A and B are each other's parent
+    folders.push_back({3, 9, "C", "c.dbx"});  // no folder 9
+    folders.push_back({4, 3, "D", "d.dbx"});
     const FolderTree tree(folders);
     EXPECT_EQ(tree.roots(), (std::vector<std::size_t>{1, 2}));
     EXPECT_EQ(tree.path(0), "B/A");

@@ -183,7 +183,15 @@ TEST(MakeUniqueFileName, SeesEveryChangeToTheFolder) {
     EXPECT_EQ(saveOne(message("Same"), pref, list), "[Same].eml");
     fs::remove_all(moved);
 
+    // Another target folder.
+    TempDir other;
+    writeFile(other.path() / "[Same].eml", "x");
+    EXPECT_EQ(saveOne(message("Same"), defaultPref(other.path().string()), list), "[Same](2).eml");
+
     // The folder's path is a link, repointed to another folder.
+#ifdef _WIN32
+    GTEST_SKIP() << "the C++ library of mingw-w64 and Wine make no links to folders";
+#endif
     TempDir linked;
     const fs::path link = linked.path() / "saves";
     fs::create_directory(linked.path() / "a");
@@ -195,11 +203,6 @@ TEST(MakeUniqueFileName, SeesEveryChangeToTheFolder) {
     fs::remove(link);
     fs::create_directory_symlink(linked.path() / "b", link);
     EXPECT_EQ(saveOne(message("Same"), viaLink, list), "[Same](2).eml");
-
-    // Another target folder.
-    TempDir other;
-    writeFile(other.path() / "[Same].eml", "x");
-    EXPECT_EQ(saveOne(message("Same"), defaultPref(other.path().string()), list), "[Same](2).eml");
 }
 
 TEST(MakeUniqueFileName, LongNamesAreCutWithoutReplacingAnything) {
@@ -252,8 +255,9 @@ TEST(MakeUniqueFileName, NamesWindowsWouldChangeGetNamesItKeeps) {
     }
     // Without an extension, trailing dots and blanks go; nothing left is "_".
     pref.Default_Extension = "";
+    pref.Default_Filename = ". .";  // as a hand-edited registry may hold it
     for (const auto& [subject, name] : {std::pair{"Hello...", "Hello"}, std::pair{"a. .", "a"},
-                                        std::pair{".. ..", "_"}}) {
+                                        std::pair{"", "_"}}) {
         EXPECT_EQ(saveOne(message(subject), pref, list), name) << subject;
         expected.insert(name);
     }

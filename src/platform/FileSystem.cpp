@@ -102,8 +102,8 @@ std::filesystem::path nativePath(const std::string& path) {
 }
 
 int createNewFile(const std::string& path, unsigned) {
-    return _wopen(widePath(path).c_str(),
-                  _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+    return _wopen(widePath(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
 }
 
 bool writeAll(int fd, std::string_view data) {
@@ -145,14 +145,14 @@ ReplaceableFile replaceableFile(const std::string& path) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return refused(EISDIR);
     if (attributes & FILE_ATTRIBUTE_READONLY) return refused(EACCES);
     // Opened to learn where a link leads; neither reading nor writing is asked for.
-    const HANDLE file = CreateFileW(wide.c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return refused(errnoOf(GetLastError()));
     std::wstring resolved(32768, L'\0');
-    const DWORD length = GetFinalPathNameByHandleW(file, resolved.data(),
-                                                   static_cast<DWORD>(resolved.size()),
-                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD length =
+        GetFinalPathNameByHandleW(file, resolved.data(), static_cast<DWORD>(resolved.size()),
+                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     CloseHandle(file);
     ReplaceableFile found;
     found.path = path;
@@ -168,6 +168,25 @@ int setPermissions(int, unsigned) {
 
 long currentProcessId() {
     return static_cast<long>(GetCurrentProcessId());
+}
+
+bool listFiles(const std::string& folder, const std::function<void(const std::string&)>& file) {
+    // The C++ library's listing cannot take a path in its long form.
+    std::string pattern = folder.empty() ? "." : folder;
+    if (pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+    WIN32_FIND_DATAW found;
+    const HANDLE listing =
+        FindFirstFileExW(widePath(pattern + '*').c_str(), FindExInfoBasic, &found,
+                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (listing == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        const std::wstring_view name(found.cFileName);
+        file(utf16ToUtf8(std::u16string(name.begin(), name.end())));
+    } while (FindNextFileW(listing, &found));
+    const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(listing);
+    return complete;
 }
 
 std::FILE* openSpoolFile() {
@@ -269,6 +288,19 @@ int setPermissions(int fd, unsigned mode) {
 
 long currentProcessId() {
     return static_cast<long>(::getpid());
+}
+
+bool listFiles(const std::string& folder, const std::function<void(const std::string&)>& file) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::directory_iterator it(nativePath(folder.empty() ? "." : folder), error);
+    for (const fs::directory_iterator end; !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        if (it->is_directory(typeError)) continue;
+        const std::u8string name = it->path().filename().u8string();
+        file(std::string(name.begin(), name.end()));
+    }
+    return !error;
 }
 
 std::FILE* openSpoolFile() {

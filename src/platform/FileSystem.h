@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,10 @@ std::FILE* openSpoolFile();
 int overwriteInPlace(std::FILE* content, const std::string& path);
 
 long currentProcessId();
+
+// Calls `file` with the name (UTF-8) of each entry of the folder that is not a folder itself,
+// in the order the file system gives them. False when the folder cannot be listed.
+bool listFiles(const std::string& folder, const std::function<void(const std::string&)>& file);
 
 // How many units of a file name a character of the BMP takes where the file system counts
 // them: UTF-16 units on Windows (NTFS), UTF-8 bytes elsewhere. A name holds at most

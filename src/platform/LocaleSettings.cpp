@@ -72,9 +72,8 @@ LocaleSettings readSettings() {
         fromPicture(info(LOCALE_STIMEFORMAT, "HH:mm:ss"), s.timeSeparator, ':', true);
     // Systems before Windows 7 (and Wine) name no short time format.
     const std::string shortTime = info(LOCALE_SSHORTTIME, "");
-    s.shortTimeFormat = shortTime.empty()
-                            ? withoutSeconds(s.longTimeFormat)
-                            : fromPicture(shortTime, s.timeSeparator, ':', true);
+    s.shortTimeFormat = shortTime.empty() ? withoutSeconds(s.longTimeFormat)
+                                          : fromPicture(shortTime, s.timeSeparator, ':', true);
     const std::string decimal = info(LOCALE_SDECIMAL, ".");
     s.decimalSeparator = decimal.empty() ? '.' : decimal[0];
     s.thousandSeparator = info(LOCALE_STHOUSAND, "");

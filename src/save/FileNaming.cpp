@@ -59,7 +59,8 @@ bool isDeviceName(std::string_view stem) {
 std::string plainFileName(std::string_view text) {
     std::string name(text);
     for (char& c : name) {
-        if (static_cast<unsigned char>(c) < 32 || ForbiddenCharacters.find(c) != std::string_view::npos)
+        if (static_cast<unsigned char>(c) < 32 ||
+            ForbiddenCharacters.find(c) != std::string_view::npos)
             c = ' ';
     }
     // A device name gets a mark that makes it an ordinary one: "con.eml" is saved as

@@ -29,8 +29,8 @@ std::string composeFileNameBase(const TMessHead& m, const FileNameItems& items, 
                                 const LocaleSettings& locale);
 
 // `n`, or its numbered variant "(2)", "(3)", ..., that is not taken in `directory`
-// (UTF-8): the folder is listed into `fileList` first when it exists. The result is also a name every
-// file system accepts as it is: at most 255 characters and 255 units where the file system
+// (UTF-8): the folder is listed into `fileList` first when it exists. The result is also a name
+// every file system accepts as it is: at most 255 characters and 255 units where the file system
 // counts them (UTF-16 units on Windows, UTF-8 bytes elsewhere), never a path, never a
 // Windows device name (those get a '_' after the device name: "con_.eml"), never ending in
 // a dot or a blank. A name that has to be cut is checked in its cut form, and numbered

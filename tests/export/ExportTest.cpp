@@ -3,8 +3,8 @@
 
 #include "../save/SaveTestStore.h"
 #include "store/StoreError.h"
-#include "support/MailDate.h"
 #include "support/ChildProcess.h"
+#include "support/MailDate.h"
 #include "support/StoreBuilder.h"
 #include "support/TempDir.h"
 

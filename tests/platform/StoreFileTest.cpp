@@ -83,8 +83,8 @@ TEST(StorePaths, NamesInAnotherLetterCaseOpen) {
 #else
     const std::string elements = "\xC3\x89L\xC3\x89MENTS.DBX";
 #endif
-    for (const std::string& name : {std::string("folders.dbx"), std::string("SENT ITEMS.dbx"),
-                                    elements}) {
+    for (const std::string& name :
+         {std::string("folders.dbx"), std::string("SENT ITEMS.dbx"), elements}) {
         EXPECT_NO_THROW(StoreFile::open(findFileIgnoringCase(store, name))) << name;
     }
 }

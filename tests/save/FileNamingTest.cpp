@@ -18,9 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::TempDir;
-using test::writeFile;
 using test::toUtf8;
 using test::utf8Path;
+using test::writeFile;
 
 TPref defaultPref(const std::string& directory) {
     TPref pref;
@@ -237,15 +237,11 @@ TEST(MakeUniqueFileName, NamesWindowsWouldChangeGetNamesItKeeps) {
     pref.EncloseItems = false;
     FileList list;
     const std::pair<std::string, std::string> cases[] = {
-        {"con", "con_.eml"},
-        {"AUX", "AUX_.eml"},
-        {"Nul.tar", "Nul_.tar.eml"},
-        {"prn .note", "prn_ .note.eml"},
-        {"com1", "com1_.eml"},
-        {"LPT9", "LPT9_.eml"},
+        {"con", "con_.eml"},         {"AUX", "AUX_.eml"},
+        {"Nul.tar", "Nul_.tar.eml"}, {"prn .note", "prn_ .note.eml"},
+        {"com1", "com1_.eml"},       {"LPT9", "LPT9_.eml"},
         {"lpt\xB9", "lpt\xB9_.eml"},  // a superscript one is a digit to Windows
-        {"COM10", "COM10.eml"},
-        {"console", "console.eml"},
+        {"COM10", "COM10.eml"},      {"console", "console.eml"},
         {"CON", "CON(2).eml"},  // the marked name is taken now
     };
     std::set<std::string> expected;
@@ -256,8 +252,8 @@ TEST(MakeUniqueFileName, NamesWindowsWouldChangeGetNamesItKeeps) {
     // Without an extension, trailing dots and blanks go; nothing left is "_".
     pref.Default_Extension = "";
     pref.Default_Filename = ". .";  // as a hand-edited registry may hold it
-    for (const auto& [subject, name] : {std::pair{"Hello...", "Hello"}, std::pair{"a. .", "a"},
-                                        std::pair{"", "_"}}) {
+    for (const auto& [subject, name] :
+         {std::pair{"Hello...", "Hello"}, std::pair{"a. .", "a"}, std::pair{"", "_"}}) {
         EXPECT_EQ(saveOne(message(subject), pref, list), name) << subject;
         expected.insert(name);
     }
@@ -302,7 +298,8 @@ TEST(MakeUniqueFileName, HostileSubjectsStayPlainNamesInsideTheFolder) {
         }
     }
     std::set<std::string> inside;
-    for (const auto& entry : fs::directory_iterator(folder)) inside.insert(toUtf8(entry.path().filename()));
+    for (const auto& entry : fs::directory_iterator(folder))
+        inside.insert(toUtf8(entry.path().filename()));
     EXPECT_EQ(inside.size(), 2 * std::size(hostile));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }

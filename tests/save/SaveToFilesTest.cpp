@@ -190,6 +190,36 @@ TEST(SaveFolder, TheProgramsFolderStandsInOnlyWhereItMayBeWritten) {
     EXPECT_EQ(defaultSaveFolder(program, home), home + pathSeparator());
 }
 
+#ifdef _WIN32
+// A folder whose path is past the 260 characters of the plain form: files are written,
+// listed and dated there all the same.
+TEST(SaveToFiles, AFolderPastThePlainPathLimitIsWrittenInTheLongForm) {
+    const std::string text = "Subject: deep\r\n\r\nbody\r\n";
+    SaveTestStore store({message("deep", text), message("deep", text)});
+    // The C++ library takes such paths only in the long form, and cannot list them.
+    std::vector<std::wstring> levels{L"\\\\?\\" + store.outDir.wstring()};
+    while (levels.back().size() < 300)
+        levels.push_back(levels.back() + L"\\" + std::wstring(40, L'd'));
+    const fs::path deep = levels.back();
+    fs::create_directories(deep);
+    store.pref.Directory = toUtf8(fs::path(deep.wstring().substr(4)));
+    store.pref.CreationDate = true;
+    RecordingHost host;
+
+    SaveMessagesToFiles(host, store.all(), store.pref, store.items, store.fileList);
+
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_EQ(readFile(deep / "[deep].eml"), text);
+    EXPECT_EQ(readFile(deep / "[deep](2).eml"), text);
+    fs::remove(deep / "[deep].eml");
+    fs::remove(deep / "[deep](2).eml");
+    while (levels.size() > 1) {
+        fs::remove(levels.back());
+        levels.pop_back();
+    }
+}
+#endif
+
 TEST(SaveToFiles, AnExistingFileIsNeverOverwritten) {
     SaveTestStore store({});
     std::ofstream(store.outDir / "[x].eml") << "someone else's";

@@ -69,7 +69,8 @@ std::wstring upper(std::wstring text) {
 std::wstring environmentBlock(const std::vector<std::string>& changes) {
     std::vector<std::wstring> entries;
     wchar_t* block = GetEnvironmentStringsW();
-    for (const wchar_t* entry = block; *entry; entry += wcslen(entry) + 1) entries.emplace_back(entry);
+    for (const wchar_t* entry = block; *entry; entry += wcslen(entry) + 1)
+        entries.emplace_back(entry);
     FreeEnvironmentStringsW(block);
     const auto name = [](const std::wstring& entry) {
         // Entries such as "=C:=C:\dir" begin with their '='.
@@ -143,8 +144,8 @@ ChildProcess::ChildProcess(const std::filesystem::path& program,
     PROCESS_INFORMATION started{};
     const bool ok = errors != INVALID_HANDLE_VALUE &&
                     CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                   CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
-                                   variables.data(), nullptr, &startup, &started);
+                                   CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, variables.data(),
+                                   nullptr, &startup, &started);
     CloseHandle(inRead);
     CloseHandle(outWrite);
     if (errors != INVALID_HANDLE_VALUE) CloseHandle(errors);

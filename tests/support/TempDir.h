@@ -17,8 +17,8 @@ public:
         std::random_device seed;
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
             const std::uint64_t name = (std::uint64_t{seed()} << 32) | seed();
-            auto candidate = std::filesystem::temp_directory_path() /
-                             ("mq-test-" + std::to_string(name));
+            auto candidate =
+                std::filesystem::temp_directory_path() / ("mq-test-" + std::to_string(name));
             // False when the name is taken: another one is tried.
             if (std::filesystem::create_directory(candidate)) path_ = std::move(candidate);
         }

@@ -15,8 +15,8 @@ constexpr const char* StoreRootValue = "Store Root";
 
 void setStoreRoot(const std::optional<std::string>& text) {
     if (text) {
-        RegSetKeyValueA(HKEY_CURRENT_USER, OutlookExpressKey, StoreRootValue, REG_SZ,
-                        text->c_str(), static_cast<DWORD>(text->size() + 1));
+        RegSetKeyValueA(HKEY_CURRENT_USER, OutlookExpressKey, StoreRootValue, REG_SZ, text->c_str(),
+                        static_cast<DWORD>(text->size() + 1));
     } else {
         RegDeleteKeyValueA(HKEY_CURRENT_USER, OutlookExpressKey, StoreRootValue);
     }

@@ -1,7 +1,7 @@
 #include "platform/RegistryFile.h"
 #include "store/StoreReader.h"
-#include "support/CountingObserver.h"
 #include "support/ChildProcess.h"
+#include "support/CountingObserver.h"
 #include "support/DbxWriter.h"
 #include "support/Environment.h"
 #include "support/FileLock.h"
@@ -248,15 +248,15 @@ TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
     const std::string path = test::toUtf8(file);
     const std::string missing = test::toUtf8(dir.path() / "missing.dbx");
 
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {},
-             {"records"},
-             {"bogus", "x"},
-             {"text", path, "12x"},
-             {"text", path, "99999999999"},
-             {"records", path, "--both"},
-             {"records", missing},
-             {"recover", missing}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"records"},
+                                               {"bogus", "x"},
+                                               {"text", path, "12x"},
+                                               {"text", path, "99999999999"},
+                                               {"records", path, "--both"},
+                                               {"records", missing},
+                                               {"recover", missing}}) {
         SCOPED_TRACE(args.empty() ? "" : args[0]);
         const ToolRun r = run(dir, MQ_DUMP_TOOL, args);
         EXPECT_EQ(r.status, 1);
@@ -307,8 +307,12 @@ TEST(ExportTool, ExportsAStoreAndSaysWhatItCouldNot) {
     EXPECT_EQ(std::distance(fs::directory_iterator(eml / "Projects" / "Nordlicht"), {}), 25);
 
     EXPECT_EQ(run(dir, MQ_EXPORT_TOOL, {"--help"}).status, 0);
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"--format", "tar", "x"}, {"--folder", "Nowhere", "x"}, {"--bogus", "x"}, {"a", "b"}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"--format", "tar", "x"},
+                                               {"--folder", "Nowhere", "x"},
+                                               {"--bogus", "x"},
+                                               {"a", "b"}}) {
         SCOPED_TRACE(args.empty() ? "" : args[0]);
         EXPECT_EQ(run(dir, MQ_EXPORT_TOOL, args).status, 1);
     }

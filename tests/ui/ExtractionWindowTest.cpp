@@ -20,7 +20,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-
 #include <functional>
 
 using namespace mq;

@@ -20,7 +20,6 @@
 #include <QTest>
 #include <QToolButton>
 
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>

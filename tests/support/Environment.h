@@ -5,6 +5,13 @@
 
 namespace mq::test {
 
+// The system the tests run on.
+#ifdef _WIN32
+inline constexpr bool onWindows = true;
+#else
+inline constexpr bool onWindows = false;
+#endif
+
 // Sets a variable of this process's environment, or removes it when `value` is empty. The
 // C library sees it, and on Windows the system's own calls (ExpandEnvironmentStringsA) too.
 void setEnvironment(const std::string& name, const std::optional<std::string>& value);
@@ -30,11 +37,7 @@ private:
 // so there `supported` is false and tests that need a zone of their own are skipped.
 class ScopedTimeZone {
 public:
-#ifdef _WIN32
-    static constexpr bool supported = false;
-#else
-    static constexpr bool supported = true;
-#endif
+    static constexpr bool supported = !onWindows;
     static constexpr const char* unsupportedReason =
         "Windows takes the time zone from its settings, not from TZ; the zone cannot be "
         "changed for one process";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Environment.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -11,11 +13,7 @@ namespace mq::test {
 // tests that need a limit are skipped.
 class FileSizeLimit {
 public:
-#ifdef _WIN32
-    static constexpr bool supported = false;
-#else
-    static constexpr bool supported = true;
-#endif
+    static constexpr bool supported = !onWindows;
     static constexpr const char* unsupportedReason =
         "Windows has no per-process file-size limit to make a write fail part-way";
 

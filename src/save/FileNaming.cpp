@@ -53,6 +53,14 @@ bool isDeviceName(std::string_view stem) {
            digit == u'\u00B3';
 }
 
+// A device name gets a mark that makes it an ordinary one: "con.eml" becomes "con_.eml".
+// Windows ignores blanks after the device name.
+void markDeviceName(std::string& name) {
+    std::size_t stemEnd = std::min(name.find('.'), name.size());
+    while (stemEnd > 0 && name[stemEnd - 1] == ' ') --stemEnd;
+    if (isDeviceName(std::string_view(name).substr(0, stemEnd))) name.insert(stemEnd, 1, '_');
+}
+
 // Whatever the settings hold (a hand-edited default name or extension included), the result
 // names one file directly inside the folder, within the length limit, and is a name Windows
 // keeps as it is, so that a folder of saved files has the same names on every system.
@@ -63,11 +71,7 @@ std::string plainFileName(std::string_view text) {
             ForbiddenCharacters.find(c) != std::string_view::npos)
             c = ' ';
     }
-    // A device name gets a mark that makes it an ordinary one: "con.eml" is saved as
-    // "con_.eml". Windows ignores blanks after the device name.
-    std::size_t stemEnd = std::min(name.find('.'), name.size());
-    while (stemEnd > 0 && name[stemEnd - 1] == ' ') --stemEnd;
-    if (isDeviceName(std::string_view(name).substr(0, stemEnd))) name.insert(stemEnd, 1, '_');
+    markDeviceName(name);
     name.resize(fittingPrefix(name, MaxFileNameUnits).size());
     // Windows drops trailing dots and blanks, which would make it another name (".. .." is
     // the parent folder).
@@ -93,19 +97,6 @@ std::string numberedVariant(const std::string& n, int counter) {
         return variant.append(number).append(extension);
     }
     return number + std::string(fittingPrefix(extension, MaxFileNameUnits - number.size()));
-}
-
-// CON, PRN, AUX, NUL, COM0 to COM9 and LPT0 to LPT9, in any case and with any extension:
-// Windows opens the device rather than a file of that name.
-bool isDeviceName(std::string_view name) {
-    std::string_view stem = name.substr(0, name.find('.'));
-    while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
-    std::string word(stem.substr(0, 5));
-    for (char& c : word)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (stem.size() == 3) return word == "CON" || word == "PRN" || word == "AUX" || word == "NUL";
-    return stem.size() == 4 && (word.starts_with("COM") || word.starts_with("LPT")) &&
-           word[3] >= '0' && word[3] <= '9';
 }
 
 std::optional<std::string_view> componentValue(const TMessHead& m, const std::string& component,
@@ -157,19 +148,19 @@ void CleanFileName(std::string& text) {
 std::string safeFileName(std::string name) {
     CleanFileName(name);
     while (!name.empty() && (name.back() == '.' || isBlankOrControl(name.back()))) name.pop_back();
-    if (isDeviceName(name)) name.insert(0, 1, '_');
+    markDeviceName(name);
     return name;
 }
 
 std::string attachmentFileName(std::string_view name) {
     constexpr std::size_t LongestExtension = 16;
     std::string safe = safeFileName(std::string(name));
-    if (safe.size() > MaxFileNameLength) {
+    if (safe.size() > MaxFileNameUnits) {
         const std::size_t dot = safe.rfind('.');
         const std::string extension =
             dot != std::string::npos && safe.size() - dot <= LongestExtension ? safe.substr(dot)
                                                                               : std::string();
-        std::size_t keep = MaxFileNameLength - extension.size();
+        std::size_t keep = MaxFileNameUnits - extension.size();
         // Never inside a character: UTF-8 continuation bytes are 10xxxxxx.
         while (keep > 0 && (static_cast<unsigned char>(safe[keep]) & 0xC0) == 0x80) --keep;
         safe = safeFileName(safe.substr(0, keep) + extension);

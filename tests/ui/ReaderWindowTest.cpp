@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include "sample-store/MimeSamples.h"
+#include "support/FileLock.h"
 #include "support/TempDir.h"
 #include "ui/AnsiText.h"
 #include "ui/MessageView.h"
@@ -16,10 +17,6 @@
 #include <QTcpServer>
 #include <QTest>
 #include <QTextBrowser>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <fstream>
 
@@ -69,11 +66,11 @@ private slots:
         QTRY_COMPARE(field(pane, "Subject"), QStringLiteral("Привет из Москвы"));
 
         // The mail client holds the folder's file: a line in the pane, and no box.
-        const int fd = ::open((f.storeDir() / "Inbox.dbx").c_str(), O_RDONLY);
-        QCOMPARE(::flock(fd, LOCK_EX | LOCK_NB), 0);
-        QTest::keyClick(f.list(), Qt::Key_Down);
-        QTRY_VERIFY(pane->findChild<QLabel*>("Notice")->isVisible());
-        ::close(fd);
+        {
+            const test::FileLock mailClient(f.storeDir() / "Inbox.dbx");
+            QTest::keyClick(f.list(), Qt::Key_Down);
+            QTRY_VERIFY(pane->findChild<QLabel*>("Notice")->isVisible());
+        }
         QVERIFY(pane->findChild<QLabel*>("Notice")->text().contains("cannot be accessed"));
         QVERIFY(f.dialogs.messages.empty());
 

@@ -53,6 +53,14 @@ bool isDeviceName(std::string_view stem) {
            digit == u'\u00B3';
 }
 
+// A device name gets a mark that makes it an ordinary one: "con.eml" becomes "con_.eml".
+// Windows ignores blanks after the device name.
+void markDeviceName(std::string& name) {
+    std::size_t stemEnd = std::min(name.find('.'), name.size());
+    while (stemEnd > 0 && name[stemEnd - 1] == ' ') --stemEnd;
+    if (isDeviceName(std::string_view(name).substr(0, stemEnd))) name.insert(stemEnd, 1, '_');
+}
+
 // Whatever the settings hold (a hand-edited default name or extension included), the result
 // names one file directly inside the folder, within the length limit, and is a name Windows
 // keeps as it is, so that a folder of saved files has the same names on every system.
@@ -63,11 +71,7 @@ std::string plainFileName(std::string_view text) {
             ForbiddenCharacters.find(c) != std::string_view::npos)
             c = ' ';
     }
-    // A device name gets a mark that makes it an ordinary one: "con.eml" is saved as
-    // "con_.eml". Windows ignores blanks after the device name.
-    std::size_t stemEnd = std::min(name.find('.'), name.size());
-    while (stemEnd > 0 && name[stemEnd - 1] == ' ') --stemEnd;
-    if (isDeviceName(std::string_view(name).substr(0, stemEnd))) name.insert(stemEnd, 1, '_');
+    markDeviceName(name);
     name.resize(fittingPrefix(name, MaxFileNameUnits).size());
     // Windows drops trailing dots and blanks, which would make it another name (".. .." is
     // the parent folder).
@@ -139,6 +143,29 @@ void CleanFileName(std::string& text) {
     std::size_t end = text.size();
     while (end > begin && isBlankOrControl(text[end - 1])) --end;
     text = text.substr(begin, end - begin);
+}
+
+std::string safeFileName(std::string name) {
+    CleanFileName(name);
+    while (!name.empty() && (name.back() == '.' || isBlankOrControl(name.back()))) name.pop_back();
+    markDeviceName(name);
+    return name;
+}
+
+std::string attachmentFileName(std::string_view name) {
+    constexpr std::size_t LongestExtension = 16;
+    std::string safe = safeFileName(std::string(name));
+    if (safe.size() > MaxFileNameUnits) {
+        const std::size_t dot = safe.rfind('.');
+        const std::string extension =
+            dot != std::string::npos && safe.size() - dot <= LongestExtension ? safe.substr(dot)
+                                                                              : std::string();
+        std::size_t keep = MaxFileNameUnits - extension.size();
+        // Never inside a character: UTF-8 continuation bytes are 10xxxxxx.
+        while (keep > 0 && (static_cast<unsigned char>(safe[keep]) & 0xC0) == 0x80) --keep;
+        safe = safeFileName(safe.substr(0, keep) + extension);
+    }
+    return safe.empty() ? "Attachment" : safe;
 }
 
 std::string StripTrailingBackslash(const std::string& path) {

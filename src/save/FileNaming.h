@@ -17,6 +17,15 @@ std::string RemoveReText(std::string_view text);
 // The nine characters that file names cannot hold and the control characters (codes 1 to
 // 31) become blanks, then blanks are trimmed from both ends and dots from the start.
 void CleanFileName(std::string& text);
+// A name from outside the program (a store folder's, an attachment's) as the name of one file:
+// cleaned as above, without dots or blanks at its end, which Windows drops, and with "_" after
+// a name that Windows keeps for a device ("con.txt" becomes "con_.txt"). Empty when nothing is
+// left.
+std::string safeFileName(std::string name);
+// The name an attachment is offered to be saved under: its name (UTF-8, as the sender wrote
+// it) made safe, cut to the bytes a file name may have, its extension kept; "Attachment"
+// when nothing is left.
+std::string attachmentFileName(std::string_view name);
 // The path without one final separator, unless it is that separator alone.
 std::string StripTrailingBackslash(const std::string& path);
 // Clears the list and fills it with the names of the folder's files (the folder in UTF-8).

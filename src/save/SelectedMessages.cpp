@@ -11,17 +11,22 @@
 
 namespace mq {
 
-bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
-                         const TMessHead& message, std::string& text) {
+void readMessageText(const SelectedMessages& messages, const TMessHead& message, std::string& text,
+                     MessageReadObserver& observer) {
     text.clear();
     // A row whose record is not in the list has no text to read.
     const auto index = message.InfoIndex;
     const std::int32_t position = index >= 0 && std::size_t(index) < messages.infos.size()
                                       ? messages.infos[std::size_t(index)].MessagePosition
                                       : 0;
+    messages.reader.Read_OE_Message(messages.CurrentFile, position, text, observer);
+}
+
+bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
+                         const TMessHead& message, std::string& text) {
     bool opened = true;
     try {
-        messages.reader.Read_OE_Message(messages.CurrentFile, position, text, host);
+        readMessageText(messages, message, text, host);
     } catch (const StoreError&) {
         opened = false;
     } catch (const RegistryError&) {

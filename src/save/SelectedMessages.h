@@ -20,6 +20,11 @@ struct SelectedMessages {
     std::vector<const TMessHead*> rows;
 };
 
+// The stored text of `message` into `text`: empty for a row whose record is gone or holds no
+// text. Throws what StoreReader::Read_OE_Message throws.
+void readMessageText(const SelectedMessages& messages, const TMessHead& message, std::string& text,
+                     MessageReadObserver& observer);
+
 // The stored text of one selected message into `text`, through the host's notifications and
 // stop request. A store that cannot be opened is reported with the "DBX File " box and sets
 // Cancelled. Returns false when the operation has to stop (Cancelled set either way), so the

@@ -17,6 +17,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -33,6 +34,7 @@ class TForm1;
 
 namespace mq {
 
+class MessageView;
 class VST1Model;
 
 // The main window: the folder list, the message list of the chosen folder, the speed bar,
@@ -61,9 +63,12 @@ public:
     void VST1HeaderClick(int column);
     void SortColumns(int column);
     void SelectAll1Click();
+    // Opens the message at `row` in a reader window of its own.
+    void VST1DblClick(int row);
     void Exit1Click();
     void Speedbar1Click();
     void Statusbar2Click();
+    void PreviewPane1Click();
     void FormResize();
     void Splitter1Moved();
     void DisplayHint(const QString& hint);
@@ -103,6 +108,16 @@ private:
     void connectSurfaces();
     void applyIcons();
     void setRowCount(int rows);
+    // The stored text of the message at `row` of the list into `text`: the one way the pane
+    // and the reader windows read a message. False when there is no such row; throws what
+    // the store reader throws.
+    bool readRowText(int row, std::string& text);
+    // Shows or hides the pane, at the height the user left it.
+    void showPreviewPane(bool shown);
+    // The pane follows the current row once the events waiting now are handled: rows passed
+    // over meanwhile are never read.
+    void schedulePreview();
+    void ShowPreview();
     QString widen(std::string_view text) const;
     // The selected rows from the top down, with the store they are read from.
     SelectedMessages selectedMessages();
@@ -117,6 +132,8 @@ private:
     QMenu* PopupMenu1 = nullptr;
     QLabel* hintPanel_ = nullptr;    // status panel 0
     QLabel* countsPanel_ = nullptr;  // status panel 1
+    MessageView* PreviewPane = nullptr;
+    QTimer previewTimer_;
 
     Registry& registry_;
     UserDialogs& dialogs_;

@@ -129,6 +129,21 @@ TEST(FileNameText, RemoveCleanAndStrip) {
     EXPECT_EQ(fileSystemPath("d\xC4\x99", "\xE9.eml"), "d\xC4\x99" + sep + "\xC3\xA9.eml");
 }
 
+// A sender's attachment name: one plain file inside the chosen folder, never a path, a
+// hidden file or a device, and no longer than a name may be, its extension kept.
+TEST(FileNameText, AttachmentNamesFromSendersAreMadeSafe) {
+    EXPECT_EQ(attachmentFileName("../../.bashrc"), "bashrc");
+    EXPECT_EQ(attachmentFileName("C:\\Windows\\win.ini"), "C  Windows win.ini");
+    EXPECT_EQ(attachmentFileName("CON.txt"), "CON_.txt");
+    EXPECT_EQ(attachmentFileName("report.pdf. . "), "report.pdf");
+    EXPECT_EQ(attachmentFileName(".."), "Attachment");
+    // 200 two-byte characters: cut at a character's start before the extension.
+    std::string name;
+    for (int i = 0; i < 200; ++i) name += "\xC3\xBC";
+    const std::string cut = attachmentFileName(name + ".pdf");
+    EXPECT_EQ(cut, name.substr(0, 250) + ".pdf");
+}
+
 TEST(MakeUniqueFileName, NumbersTakenNamesIgnoringCase) {
     TempDir dir;
     writeFile(dir.path() / "[Hello].eml", "x");

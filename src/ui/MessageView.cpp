@@ -6,6 +6,7 @@
 #include "ui/MessageBody.h"
 #include "view/ReceivedText.h"
 
+#include <QApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -183,7 +184,10 @@ void MessageView::showNotice(const QString& text, bool wholeMessageButton) {
 }
 
 void MessageView::showWholeMessage() {
+    // Laying out tens of megabytes takes seconds that cannot be cut short.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     decode(DecodeLimits::unlimited());
+    QApplication::restoreOverrideCursor();
 }
 
 }  // namespace mq

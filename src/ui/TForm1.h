@@ -6,6 +6,7 @@
 #include "platform/AnsiCodePage.h"
 #include "platform/LocaleSettings.h"
 #include "platform/Registry.h"
+#include "recover/RecoveredFolder.h"
 #include "save/FileList.h"
 #include "save/FileNameItems.h"
 #include "save/SelectedMessages.h"
@@ -71,6 +72,9 @@ public:
     void SaveSelectedtoIndividualFiles1Click();
     void SaveSelectedToaSingleFile1Click();
     void ExportAllFolders1Click();
+    // Scans the current folder's file for the messages its index no longer reaches and lists
+    // them in place of the folder's own; choosing a folder again lists those.
+    void RecoverMessages1Click();
     void ExtractReplyToEmailAddresses1Click();
     void ExtractMessageBodyEmailAddresses1Click();
     void ExtractBothReplytoandmessagebodyemailaddresses1Click();
@@ -83,6 +87,7 @@ public:
     void SaveMessagesToSingleFile(const std::string& path) override;
     void ExtractBodyAddresses() override;
     void ExportAllFolders() override;
+    void RecoverMessages() override;
     void showError(const std::string& text) override;
 
 protected:
@@ -103,7 +108,17 @@ private:
     void connectSurfaces();
     void applyIcons();
     void setRowCount(int rows);
+    // Empties the message list and the lists behind it, and leaves the recovered messages.
+    void clearMessageList();
+    // Fills the message list from MessageInfoList, oldest first by Received.
+    void listMessages();
+    void setUpRecovery();
+    void showRecovered(RecoveredFolder found);
+    // What the Subject cell shows before the subject of a recovered message that is cut short.
+    QString incompleteMark(const TMessHead& message) const;
     QString widen(std::string_view text) const;
+    // Where the rows' texts are read from, for any of them.
+    SelectedMessages messageSource();
     // The selected rows from the top down, with the store they are read from.
     SelectedMessages selectedMessages();
     // Shows the progress dialog that runs PendingOperation.
@@ -117,6 +132,7 @@ private:
     QMenu* PopupMenu1 = nullptr;
     QLabel* hintPanel_ = nullptr;    // status panel 0
     QLabel* countsPanel_ = nullptr;  // status panel 1
+    QLabel* recoveredPanel_ = nullptr;  // says where the recovered messages listed come from
 
     Registry& registry_;
     UserDialogs& dialogs_;
@@ -145,6 +161,11 @@ private:
     // Exist only while the export command runs.
     std::optional<mq::ExportPlan> PendingExport;
     std::optional<mq::ExportSummary> ExportResult;
+    // The messages the rows stand for while recovered messages are listed; record i of
+    // MessageInfoList describes message i. Empty otherwise.
+    RecoveredMessageList RecoveredMessages;
+    // What the recovery scan found, while its command runs.
+    std::optional<RecoveredFolder> PendingRecovery;
 };
 
 }  // namespace mq

@@ -48,8 +48,13 @@ void TForm1::showError(const std::string& text) {
     dialogs_.showError(QString::fromStdString(text));
 }
 
+SelectedMessages TForm1::messageSource() {
+    return {store_, CurrentFile, MessageInfoList, {},
+            RecoveredMessages.empty() ? nullptr : &RecoveredMessages};
+}
+
 SelectedMessages TForm1::selectedMessages() {
-    SelectedMessages messages{store_, CurrentFile, MessageInfoList, {}};
+    SelectedMessages messages = messageSource();
     for (const int row : selectedRows())
         if (row >= 0 && static_cast<std::size_t>(row) < MessageList.size())
             messages.rows.push_back(&MessageList[static_cast<std::size_t>(row)]);

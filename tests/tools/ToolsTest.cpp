@@ -2,6 +2,7 @@
 #include "store/StoreReader.h"
 #include "support/CountingObserver.h"
 #include "support/DbxWriter.h"
+#include "support/GeneratedFolder.h"
 #include "support/StoreBuilder.h"
 #include "support/TempDir.h"
 
@@ -312,6 +313,38 @@ TEST(ExportTool, ExportsAStoreAndSaysWhatItCouldNot) {
         EXPECT_EQ(run(dir, tool + " " + args).status, 1);
     }
 }
+
+#ifdef MQ_EXPORT_RECOVERS
+// A folder whose index is gone: its messages come back, each as it was stored, and an mbox
+// reader of its own finds them there.
+TEST(ExportTool, RecoversWhatAFolderNoLongerLists) {
+    test::TempDir dir;
+    constexpr std::size_t Count = 40;
+    const GeneratedStore store = writeGeneratedStore(dir.path(), Count, 1400);
+    const fs::path folder = store.storeDir / store.folderFile;
+    std::fstream(folder, std::ios::binary | std::ios::in | std::ios::out)
+        .seekp(48)
+        .write("\0\0\0\0", 4);
+    const fs::path expected = dir.path() / "expected";
+    fs::create_directory(expected);
+    for (std::size_t i = 0; i < Count; ++i) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%03zu", i);
+        std::ofstream(expected / name, std::ios::binary) << generatedText(i, 1400);
+    }
+
+    const fs::path out = dir.path() / "out";
+    const ToolRun recovered = run(dir, quoted(MQ_EXPORT_TOOL) + " --recover --store " +
+                                           quoted(store.storeDir.string()) + " " +
+                                           quoted(out.string()));
+    EXPECT_EQ(recovered.status, 0) << recovered.err;
+    EXPECT_TRUE(recovered.out.starts_with("40 messages of 1 folder exported"));
+    EXPECT_EQ(std::system((std::string(MQ_PYTHON) + " " MQ_READ_MBOX " " +
+                           quoted((out / "Generated").string()) + " " + quoted(expected.string()))
+                              .c_str()),
+              0);
+}
+#endif
 
 }  // namespace
 }  // namespace mq

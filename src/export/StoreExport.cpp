@@ -26,18 +26,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A store folder's name (an 8-bit text) as a name on disk: cleaned like a composed file name,
-// without dots at either end (hidden files here, names Windows refuses), short enough to take
-// a number and ".sbd" within the limit of a name, and "Folder" when nothing is left.
+// A store folder's name (an 8-bit text) as a name on disk: made safe like any name from
+// outside, short enough to take a number and ".sbd" within the limit of a name, and "Folder"
+// when nothing is left.
 std::string folderFileName(std::string name) {
     constexpr std::size_t MaxLength = 64;
     if (name.size() > MaxLength) name.resize(MaxLength);
-    CleanFileName(name);
-    const auto atEdge = [](char c) { return c == '.' || static_cast<unsigned char>(c) <= 32; };
-    while (!name.empty() && atEdge(name.back())) name.pop_back();
-    std::size_t first = 0;
-    while (first < name.size() && atEdge(name[first])) ++first;
-    name.erase(0, first);
+    name = safeFileName(std::move(name));
     return name.empty() ? "Folder" : name;
 }
 

@@ -2,17 +2,15 @@
 
 #include "extract/AddressListModel.h"
 #include "platform/AnsiCodePage.h"
-#include "save/FileWrite.h"
+#include "ui/ChosenFile.h"
 #include "ui/FixedDialog.h"
 #include "ui/UserDialogs.h"
 #include "ui_TForm5.h"
 
 #include <QClipboard>
-#include <QDir>
 #include <QGuiApplication>
 
 #include <algorithm>
-#include <cstring>
 
 namespace mq {
 
@@ -63,16 +61,7 @@ void TForm5::VST2Click() {
 void TForm5::Button1Click() {
     const QString path = dialogs_.getSaveFileName(this, QStringLiteral("Text File (*.txt)"),
                                                   QStringLiteral("txt"), QString());
-    if (path.isEmpty()) return;
-    // Written beside the chosen file and renamed over it once complete, so a failed save
-    // never destroys the file the user chose to replace.
-    const ReplaceResult result = replaceFile(path.toStdString(), SelectedText());
-    if (result) return;
-    if (!result.created)
-        dialogs_.showError(
-            QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(path)));
-    else
-        dialogs_.showError(QString::fromLocal8Bit(std::strerror(result.error)));
+    if (!path.isEmpty()) saveToChosenFile(dialogs_, path, SelectedText());
 }
 
 void TForm5::Button2Click() {

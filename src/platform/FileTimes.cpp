@@ -1,6 +1,8 @@
 #include "platform/FileTimes.h"
 
 #ifdef _WIN32
+#include "platform/FileSystem.h"
+
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -12,12 +14,8 @@ namespace mq {
 #ifdef _WIN32
 
 bool setFileTimes(const std::string& utf8Path, std::uint64_t filetime) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8Path.c_str(), -1, nullptr, 0);
-    if (length <= 0) return false;
-    std::wstring path(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8Path.c_str(), -1, path.data(), length);
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
+    const HANDLE file = CreateFileW(widePath(utf8Path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     FILETIME time;
     time.dwLowDateTime = static_cast<DWORD>(filetime);

@@ -17,6 +17,13 @@ namespace mq {
 
 namespace {
 
+// A time format without its seconds, for systems that name no short time format.
+std::string withoutSeconds(std::string format) {
+    const std::size_t seconds = format.find(":ss");
+    if (seconds != std::string::npos) format.erase(seconds, 3);
+    return format;
+}
+
 #ifdef _WIN32
 
 std::string info(LCTYPE type, const std::string& fallback) {
@@ -63,7 +70,10 @@ LocaleSettings readSettings() {
         fromPicture(info(LOCALE_SLONGDATE, "dddd, d MMMM yyyy"), s.dateSeparator, '/', false);
     s.longTimeFormat =
         fromPicture(info(LOCALE_STIMEFORMAT, "HH:mm:ss"), s.timeSeparator, ':', true);
-    s.shortTimeFormat = fromPicture(info(LOCALE_SSHORTTIME, "HH:mm"), s.timeSeparator, ':', true);
+    // Systems before Windows 7 (and Wine) name no short time format.
+    const std::string shortTime = info(LOCALE_SSHORTTIME, "");
+    s.shortTimeFormat = shortTime.empty() ? withoutSeconds(s.longTimeFormat)
+                                          : fromPicture(shortTime, s.timeSeparator, ':', true);
     const std::string decimal = info(LOCALE_SDECIMAL, ".");
     s.decimalSeparator = decimal.empty() ? '.' : decimal[0];
     s.thousandSeparator = info(LOCALE_STHOUSAND, "");
@@ -285,10 +295,7 @@ LocaleSettings readSettings(const std::string& name) {
             page.fromUtf8(text.toUtf8(fromStrftime(dateFormat, s.dateSeparator, '/', ampmFormat)));
         s.longTimeFormat = page.fromUtf8(
             text.toUtf8(fromStrftime(effectiveTime, s.timeSeparator, ':', ampmFormat)));
-        // The short time is the long one without its seconds.
-        s.shortTimeFormat = s.longTimeFormat;
-        const std::size_t seconds = s.shortTimeFormat.find(":ss");
-        if (seconds != std::string::npos) s.shortTimeFormat.erase(seconds, 3);
+        s.shortTimeFormat = withoutSeconds(s.longTimeFormat);
         const std::string decimal = text(RADIXCHAR);
         s.decimalSeparator = decimal.size() == 1 ? decimal[0] : '.';
         // The narrow no-break space of some locales is in no ANSI page; Windows uses the

@@ -8,7 +8,6 @@
 #include <utility>
 
 #ifdef _WIN32
-#define NOMINMAX
 #include <windows.h>
 #endif
 

@@ -8,7 +8,6 @@
 #include <vector>
 
 #ifdef _WIN32
-#define NOMINMAX
 #include <windows.h>
 #else
 #include <dirent.h>

@@ -1,14 +1,13 @@
 #include "platform/TemporaryFile.h"
 
+#include "platform/FileSystem.h"
+
 #include <cerrno>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <process.h>
 #include <share.h>
 #include <sys/stat.h>
 #else
@@ -39,10 +38,15 @@ bool isTemporaryName(std::string_view name) {
            isDigits(name.substr(dash + 1));
 }
 
+// `name` in `folder` (empty: the current folder).
+std::string inFolder(const std::string& folder, std::string_view name) {
+    std::string path = folder;
+    if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
+    return path.append(name);
+}
+
 std::string namePrefix(const std::string& folder, long process) {
-    std::string prefix = folder;
-    if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\') prefix += '/';
-    return prefix.append(Prefix).append(std::to_string(process)).append("-");
+    return inFolder(folder, Prefix).append(std::to_string(process)).append("-");
 }
 
 }  // namespace
@@ -50,15 +54,16 @@ std::string namePrefix(const std::string& folder, long process) {
 #ifdef _WIN32
 
 int createTemporaryFile(const std::string& folder, unsigned, std::string& path) {
-    const std::string prefix = namePrefix(folder, _getpid());
+    const std::string prefix = namePrefix(folder, currentProcessId());
     for (int attempt = 0; attempt < Attempts; ++attempt) {
         path = prefix + std::to_string(attempt) + std::string(Suffix);
         int fd = -1;
         // No sharing: nobody else can open the file, nor delete it, while it is written.
-        const errno_t error =
-            _sopen_s(&fd, path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                     _SH_DENYRW, _S_IREAD | _S_IWRITE);
+        const errno_t error = _wsopen_s(&fd, widePath(path).c_str(),
+                                        _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                                        _SH_DENYRW, _S_IREAD | _S_IWRITE);
         if (error == 0) return fd;
+        errno = error;
         if (error != EEXIST) return -1;
     }
     errno = EEXIST;
@@ -68,9 +73,8 @@ int createTemporaryFile(const std::string& folder, unsigned, std::string& path) 
 namespace {
 
 // A file being written is open without sharing, so removing it fails.
-void removeIfLeftover(const std::filesystem::path& file) {
-    std::error_code ignored;
-    std::filesystem::remove(file, ignored);
+void removeIfLeftover(const std::string& path) {
+    removeFile(path);
 }
 
 }  // namespace
@@ -78,7 +82,7 @@ void removeIfLeftover(const std::filesystem::path& file) {
 #else
 
 int createTemporaryFile(const std::string& folder, unsigned mode, std::string& path) {
-    const std::string prefix = namePrefix(folder, static_cast<long>(::getpid()));
+    const std::string prefix = namePrefix(folder, currentProcessId());
     for (int attempt = 0; attempt < Attempts; ++attempt) {
         path = prefix + std::to_string(attempt) + std::string(Suffix);
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
@@ -102,8 +106,7 @@ int createTemporaryFile(const std::string& folder, unsigned mode, std::string& p
 namespace {
 
 // Only a plain file that nobody holds locked, and that still bears the name, goes.
-void removeIfLeftover(const std::filesystem::path& file) {
-    const std::string path = file.string();
+void removeIfLeftover(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return;
     struct stat opened {
@@ -120,10 +123,9 @@ void removeIfLeftover(const std::filesystem::path& file) {
 #endif
 
 void removeLeftoverTemporaryFiles(const std::string& folder) {
-    std::error_code error;
-    std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error);
-    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error))
-        if (isTemporaryName(it->path().filename().string())) removeIfLeftover(it->path());
+    listFiles(folder, [&folder](const std::string& name) {
+        if (isTemporaryName(name)) removeIfLeftover(inFolder(folder, name));
+    });
 }
 
 }  // namespace mq

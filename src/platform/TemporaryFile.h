@@ -9,7 +9,7 @@ namespace mq {
 // while it is written (on Windows: open without sharing), so that what a killed run left
 // behind can be told from what another run is writing at that moment.
 
-// A new temporary file in `folder` (in the file system's encoding; empty: the current
+// A new temporary file in `folder` (UTF-8; empty: the current
 // folder) with permissions `mode` (less the umask), open for writing and locked. Returns its
 // descriptor and sets `path`; -1 with errno set when none can be made.
 int createTemporaryFile(const std::string& folder, unsigned mode, std::string& path);

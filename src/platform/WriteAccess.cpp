@@ -3,6 +3,8 @@
 #include <cerrno>
 
 #ifdef _WIN32
+#include "platform/FileSystem.h"
+
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -15,11 +17,7 @@ namespace mq {
 bool isWritableFolder(const std::string& utf8Path) {
     // The permissions of a folder are in its access list, which the attributes do not show:
     // only making a file there tells. The file is gone again when its handle closes.
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8Path.c_str(), -1, nullptr, 0);
-    if (length <= 0) return false;
-    std::wstring folder(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8Path.c_str(), -1, folder.data(), length);
-    folder.pop_back();
+    std::wstring folder = widePath(utf8Path);
     if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
     const std::wstring probe =
         folder + L"mailquarry-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";

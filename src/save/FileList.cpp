@@ -2,6 +2,7 @@
 
 #include "platform/AnsiCodePage.h"
 #include "platform/FileIdentity.h"
+#include "platform/FileSystem.h"
 #include "platform/LocaleCompare.h"
 #include "platform/Unicode.h"
 
@@ -56,19 +57,7 @@ std::string toAnsi(std::string_view utf8) {
 // The names of the folder's entries that are not folders, in the file system's encoding
 // converted to 8-bit texts. False when the folder cannot be listed.
 bool list(const std::string& folderUtf8, NameSet& into) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path folder(std::u8string(folderUtf8.begin(), folderUtf8.end()));
-    fs::directory_iterator it(folder, error);
-    if (error) return false;
-    for (const fs::directory_iterator end; it != end; it.increment(error)) {
-        if (error) return false;
-        std::error_code typeError;
-        if (it->is_directory(typeError)) continue;
-        const std::u8string name = it->path().filename().u8string();
-        into.insert(toAnsi(std::string(name.begin(), name.end())));
-    }
-    return !error;
+    return listFiles(folderUtf8, [&into](const std::string& name) { into.insert(toAnsi(name)); });
 }
 
 }  // namespace

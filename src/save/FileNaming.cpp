@@ -1,9 +1,11 @@
 #include "save/FileNaming.h"
 
 #include "platform/AnsiCodePage.h"
+#include "platform/FileSystem.h"
 #include "platform/StoreFile.h"
 #include "save/DateFormat.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -17,38 +19,65 @@ bool isBlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
 
-std::size_t encodedLength(std::string_view text) {
-    return AnsiCodePage::system().toUtf8(text).size();
-}
-
-// The longest prefix of `text` that takes at most `maxBytes` once encoded and does not end
-// inside a character. Each character of the 8-bit text takes at least one byte, so the
-// character limit holds as well.
-std::string_view fittingPrefix(std::string_view text, std::size_t maxBytes) {
+// The units the file system counts for an 8-bit text.
+std::size_t fileNameLength(std::string_view text) {
     const AnsiCodePage& page = AnsiCodePage::system();
-    const std::string whole = page.toUtf8(text);
-    if (whole.size() <= maxBytes) return text;
-    for (std::size_t length = std::min(text.size(), maxBytes); length > 0; --length) {
-        const std::string encoded = page.toUtf8(text.substr(0, length));
-        if (encoded.size() <= maxBytes && whole.compare(0, encoded.size(), encoded) == 0) {
-            return text.substr(0, length);
-        }
-    }
-    return {};
+    std::size_t units = 0;
+    for (const char c : text) units += fileNameUnits(page.widenByte(static_cast<unsigned char>(c)));
+    return units;
 }
 
-// Whatever the settings hold (a hand-edited default name or extension included), the
-// result names one file directly inside the folder.
-std::string plainFileName(std::string name) {
+// The longest prefix of `text` that the file system counts as at most `maxUnits`. Each
+// character takes at least one unit, so the character limit holds as well.
+std::string_view fittingPrefix(std::string_view text, std::size_t maxUnits) {
+    const AnsiCodePage& page = AnsiCodePage::system();
+    std::size_t units = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        units += fileNameUnits(page.widenByte(static_cast<unsigned char>(text[i])));
+        if (units > maxUnits) return text.substr(0, i);
+    }
+    return text;
+}
+
+// Names Windows takes for devices whatever follows their first dot: CON, PRN, AUX, NUL,
+// COM0 to COM9 and LPT0 to LPT9, the superscript digits included, in any letter case.
+bool isDeviceName(std::string_view stem) {
+    std::string upper(stem);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+    if (upper.size() != 4 || !(upper.starts_with("COM") || upper.starts_with("LPT"))) return false;
+    const char16_t digit = AnsiCodePage::system().widenByte(static_cast<unsigned char>(upper[3]));
+    return (digit >= u'0' && digit <= u'9') || digit == u'\u00B9' || digit == u'\u00B2' ||
+           digit == u'\u00B3';
+}
+
+// A device name gets a mark that makes it an ordinary one: "con.eml" becomes "con_.eml".
+// Windows ignores blanks after the device name.
+void markDeviceName(std::string& name) {
+    std::size_t stemEnd = std::min(name.find('.'), name.size());
+    while (stemEnd > 0 && name[stemEnd - 1] == ' ') --stemEnd;
+    if (isDeviceName(std::string_view(name).substr(0, stemEnd))) name.insert(stemEnd, 1, '_');
+}
+
+// Whatever the settings hold (a hand-edited default name or extension included), the result
+// names one file directly inside the folder, within the length limit, and is a name Windows
+// keeps as it is, so that a folder of saved files has the same names on every system.
+std::string plainFileName(std::string_view text) {
+    std::string name(text);
     for (char& c : name) {
-        if (c == '/' || c == '\0' || c == pathSeparator()) c = ' ';
+        if (static_cast<unsigned char>(c) < 32 ||
+            ForbiddenCharacters.find(c) != std::string_view::npos)
+            c = ' ';
     }
-    if (name.empty() || name == "." || name == "..") name += '_';
+    markDeviceName(name);
+    name.resize(fittingPrefix(name, MaxFileNameUnits).size());
+    // Windows drops trailing dots and blanks, which would make it another name (".. .." is
+    // the parent folder).
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    if (name.empty()) name = "_";
     return name;
-}
-
-std::string fitted(std::string_view name) {
-    return plainFileName(std::string(fittingPrefix(name, MaxFileNameLength)));
 }
 
 // Variant `counter` of `n`: n without its last four characters, "(counter)", then n's
@@ -62,13 +91,12 @@ std::string numberedVariant(const std::string& n, int counter) {
     std::string number(1, '(');
     number.append(std::to_string(counter)).push_back(')');
 
-    const std::size_t extensionBytes = encodedLength(extension);
-    if (number.size() + extensionBytes <= MaxFileNameLength) {
-        std::string variant(
-            fittingPrefix(base, MaxFileNameLength - number.size() - extensionBytes));
+    const std::size_t extensionUnits = fileNameLength(extension);
+    if (number.size() + extensionUnits <= MaxFileNameUnits) {
+        std::string variant(fittingPrefix(base, MaxFileNameUnits - number.size() - extensionUnits));
         return variant.append(number).append(extension);
     }
-    return number + std::string(fittingPrefix(extension, MaxFileNameLength - number.size()));
+    return number + std::string(fittingPrefix(extension, MaxFileNameUnits - number.size()));
 }
 
 std::optional<std::string_view> componentValue(const TMessHead& m, const std::string& component,
@@ -117,6 +145,29 @@ void CleanFileName(std::string& text) {
     text = text.substr(begin, end - begin);
 }
 
+std::string safeFileName(std::string name) {
+    CleanFileName(name);
+    while (!name.empty() && (name.back() == '.' || isBlankOrControl(name.back()))) name.pop_back();
+    markDeviceName(name);
+    return name;
+}
+
+std::string attachmentFileName(std::string_view name) {
+    constexpr std::size_t LongestExtension = 16;
+    std::string safe = safeFileName(std::string(name));
+    if (safe.size() > MaxFileNameUnits) {
+        const std::size_t dot = safe.rfind('.');
+        const std::string extension =
+            dot != std::string::npos && safe.size() - dot <= LongestExtension ? safe.substr(dot)
+                                                                              : std::string();
+        std::size_t keep = MaxFileNameUnits - extension.size();
+        // Never inside a character: UTF-8 continuation bytes are 10xxxxxx.
+        while (keep > 0 && (static_cast<unsigned char>(safe[keep]) & 0xC0) == 0x80) --keep;
+        safe = safeFileName(safe.substr(0, keep) + extension);
+    }
+    return safe.empty() ? "Attachment" : safe;
+}
+
 std::string StripTrailingBackslash(const std::string& path) {
     if (path.size() > 1 && path.back() == pathSeparator()) return path.substr(0, path.size() - 1);
     return path;
@@ -148,7 +199,7 @@ std::string MakeUniqueFileName(const std::string& n, const std::string& director
                                FileList& fileList) {
     // A folder that cannot be listed leaves the list as it was.
     AddFiles(directory, fileList);
-    std::string candidate = fitted(n);
+    std::string candidate = plainFileName(n);
     if (!fileList.contains(candidate)) return candidate;
     // Every variant below the hint was taken when last tried, and nothing has left the
     // list since, so the first free one is not below it.

@@ -12,15 +12,20 @@
 
 namespace mq {
 
-// Longest name a created file may have, in characters of the 8-bit text and in bytes once
-// converted to the file system's encoding.
-inline constexpr std::size_t MaxFileNameLength = 255;
-
 // Every "RE:" removed in any letter case, in one left-to-right pass.
 std::string RemoveReText(std::string_view text);
 // The nine characters that file names cannot hold and the control characters (codes 1 to
 // 31) become blanks, then blanks are trimmed from both ends and dots from the start.
 void CleanFileName(std::string& text);
+// A name from outside the program (a store folder's, an attachment's) as the name of one file:
+// cleaned as above, without dots or blanks at its end, which Windows drops, and with "_" after
+// a name that Windows keeps for a device ("con.txt" becomes "con_.txt"). Empty when nothing is
+// left.
+std::string safeFileName(std::string name);
+// The name an attachment is offered to be saved under: its name (UTF-8, as the sender wrote
+// it) made safe, cut to the bytes a file name may have, its extension kept; "Attachment"
+// when nothing is left.
+std::string attachmentFileName(std::string_view name);
 // The path without one final separator, unless it is that separator alone.
 std::string StripTrailingBackslash(const std::string& path);
 // Clears the list and fills it with the names of the folder's files (the folder in UTF-8).
@@ -32,12 +37,13 @@ void AddFiles(const std::string& folder, FileList& list);
 std::string composeFileNameBase(const TMessHead& m, const FileNameItems& items, const TPref& pref,
                                 const LocaleSettings& locale);
 
-// `n`, or its numbered variant "(2)", "(3)", ..., that is not taken in `directory` (UTF-8):
-// the folder is listed into `fileList` first when it exists. The result is also a name the file
-// system accepts: at most 255 characters and 255 bytes once encoded, never cut inside a
-// character, never a path. A name that has to be cut is checked in its cut form, and
-// numbered variants shorten the name before the number, so the cut never recreates a taken
-// name.
+// `n`, or its numbered variant "(2)", "(3)", ..., that is not taken in `directory`
+// (UTF-8): the folder is listed into `fileList` first when it exists. The result is also a name
+// every file system accepts as it is: at most 255 characters and 255 units where the file system
+// counts them (UTF-16 units on Windows, UTF-8 bytes elsewhere), never a path, never a
+// Windows device name (those get a '_' after the device name: "con_.eml"), never ending in
+// a dot or a blank. A name that has to be cut is checked in its cut form, and numbered
+// variants shorten the name before the number, so the cut never recreates a taken name.
 std::string MakeUniqueFileName(const std::string& n, const std::string& directory,
                                FileList& fileList);
 

@@ -41,8 +41,8 @@ constexpr std::string_view Settings = "Settings";
 constexpr std::string_view View = "View";
 
 // In the order in which the values are read and written: the designed seventeen, then the
-// export's target and form, then the main window's place and size.
-const std::array<StoredValue, 24> StoredValues{{
+// export's target and form, then the main window's place and size, then the preview pane.
+const std::array<StoredValue, 26> StoredValues{{
     {"Directory", Settings, PathValue{&TPref::Directory, ""}},
     {"Default_Extension", Settings, TextValue{&TPref::Default_Extension, ".eml"}},
     {"Default_Filename", Settings, TextValue{&TPref::Default_Filename, "No Subject"}},
@@ -68,6 +68,8 @@ const std::array<StoredValue, 24> StoredValues{{
     {"WindowWidth", View, IntegerValue{&TPref::WindowWidth, 0}},
     {"WindowHeight", View, IntegerValue{&TPref::WindowHeight, 0}},
     {"WindowMaximized", View, BooleanValue{&TPref::WindowMaximized, false}},
+    {"PreviewPane", View, BooleanValue{&TPref::PreviewPane, false}},
+    {"PreviewHeight", View, IntegerValue{&TPref::PreviewHeight, 0}},
 }};
 
 // A signed 32-bit decimal text, leading blanks allowed; anything else is not a number.

@@ -39,6 +39,10 @@ public:
     std::int32_t WindowWidth = 0;
     std::int32_t WindowHeight = 0;
     bool WindowMaximized = false;
+    // The preview pane under the message list: shown or not, and its height when the window
+    // was last closed with it shown (0: never).
+    bool PreviewPane = false;
+    std::int32_t PreviewHeight = 0;
 
     // Throws RegistryError; the properties not read by then hold their defaults.
     void LoadFromRegistry(Registry& registry);

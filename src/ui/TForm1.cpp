@@ -2,16 +2,17 @@
 
 #include "platform/RegistryError.h"
 #include "platform/StoreFile.h"
-#include "save/DateFormat.h"
 #include "save/SaveFolder.h"
-#include "store/DateTime.h"
 #include "ui/AnsiText.h"
 #include "ui/ImageList1.h"
+#include "ui/MessageView.h"
 #include "ui/PaintedIcons.h"
+#include "ui/TReaderWindow.h"
 #include "ui/VST1Model.h"
 #include "ui/ui_TForm1.h"
 #include "view/ColumnLayout.h"
 #include "view/MessageSort.h"
+#include "view/ReceivedText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
@@ -127,6 +129,14 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     }
     ui->Splitter1->setStretchFactor(0, 0);
     ui->Splitter1->setStretchFactor(1, 1);
+    PreviewPane = new MessageView(codePage_, locale_, ui->Splitter2);
+    PreviewPane->setObjectName(QStringLiteral("PreviewPane"));
+    PreviewPane->hide();
+    ui->Splitter2->addWidget(PreviewPane);
+    ui->Splitter2->setStretchFactor(0, 1);
+    ui->Splitter2->setStretchFactor(1, 0);
+    previewTimer_.setSingleShot(true);
+    previewTimer_.setInterval(0);
     ui->Splitter1->setSizes({DesignedFolderWidth, width() - DesignedFolderWidth});
 
     hintPanel_ = new QLabel(ui->StatusBar1);
@@ -209,6 +219,8 @@ void TForm1::connectSurfaces() {
     bind(ui->Identities1, nullptr, nullptr, &TForm1::Identities1Click);
     bind(ui->Speedbar1, nullptr, nullptr, &TForm1::Speedbar1Click);
     bind(ui->Statusbar2, nullptr, nullptr, &TForm1::Statusbar2Click);
+    bind(ui->PreviewPane1, nullptr, nullptr, &TForm1::PreviewPane1Click);
+    connect(&previewTimer_, &QTimer::timeout, this, &TForm1::ShowPreview);
 
     // A folder loads when the user selects it; the row a list marks current when it gains
     // the focus is no choice.
@@ -216,6 +228,10 @@ void TForm1::connectSurfaces() {
     connect(ui->VST1, &QTableView::clicked, this, &TForm1::VST1Click);
     connect(ui->VST1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TForm1::VST1Change);
+    connect(ui->VST1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &TForm1::schedulePreview);
+    connect(ui->VST1, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& index) { VST1DblClick(index.row()); });
     connect(ui->VST1->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TForm1::VST1HeaderClick);
     // A column dragged to the far left takes the message icon with it.
@@ -245,6 +261,7 @@ void TForm1::FormCreate() {
     ui->Speedbar1->setChecked(Pref1.Toolbar);
     ui->StatusBar1->setVisible(Pref1.Statusbar);
     ui->Statusbar2->setChecked(Pref1.Statusbar);
+    ui->PreviewPane1->setChecked(Pref1.PreviewPane);
 
     QHeaderView* header = ui->VST1->horizontalHeader();
     header->resizeSection(0, Pref1.Column0);
@@ -253,6 +270,7 @@ void TForm1::FormCreate() {
     header->resizeSection(3, Pref1.Column3);
     header->resizeSection(4, Pref1.Column4);
     RestoreWindowPlace();
+    showPreviewPane(Pref1.PreviewPane);
 
     RestoreFileNameItems();
 
@@ -344,6 +362,7 @@ void TForm1::listMessages() {
 
 void TForm1::setRowCount(int rows) {
     model_->setRowCount(rows);
+    schedulePreview();
 }
 
 QString TForm1::VST1GetText(int row, int column) const {
@@ -358,13 +377,8 @@ QString TForm1::VST1GetText(int row, int column) const {
             return incompleteMark(message) + widen(shown(message.Subject));
         case 3:
             return widen(shown(message.To));
-        case 4: {
-            std::string text = formatDateTime(locale_.shortDateFormat, message.Received, locale_);
-            const CalendarTime time = decodeDateTime(message.Received);
-            if (time.hour != 0 || time.minute != 0 || time.second != 0)
-                text += ' ' + formatDateTime(locale_.longTimeFormat, message.Received, locale_);
-            return widen(text);
-        }
+        case 4:
+            return widen(receivedText(message.Received, locale_));
         default:
             return {};
     }
@@ -425,6 +439,7 @@ void TForm1::SortColumns(int column) {
         column, SortAscending ? ImageList1::SortedAscending : ImageList1::SortedDescending);
     sortMessageList(MessageList, column, SortAscending, locale_);
     model_->repaintAll();
+    schedulePreview();  // the current row holds another message now
 }
 
 void TForm1::SelectAll1Click() {
@@ -465,6 +480,7 @@ void TForm1::FormClose() {
     // The bars' own state, which holds also while the window itself is off screen.
     Pref1.Toolbar = !ui->Panel2->isHidden();
     Pref1.Statusbar = !ui->StatusBar1->isHidden();
+    Pref1.PreviewPane = !PreviewPane->isHidden();
 
     const QHeaderView* header = ui->VST1->horizontalHeader();
     Pref1.Column0 = header->sectionSize(0);
@@ -490,6 +506,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     FormClose();
+    // The reader windows are this window's and go with it.
+    for (QWidget* reader : findChildren<TReaderWindow*>(Qt::FindDirectChildrenOnly))
+        reader->close();
     event->accept();
 }
 
@@ -502,6 +521,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // The folder pane gets its final width only once the layout has run, after the
     // window's own resize; following the pane keeps the hint panel aligned in every case.
     if (watched == ui->Panel3 && event->type() == QEvent::Resize) FormResize();
+    if (watched == ui->VST1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && ui->VST1->currentIndex().isValid()) {
+            VST1DblClick(ui->VST1->currentIndex().row());
+            return true;
+        }
+    }
     // The hint follows the mouse: entering a control shows its hint, leaving it shows the
     // hint of the control around it (Qt sends the leave before the next enter).
     if (watched->isWidgetType() &&
@@ -550,6 +576,7 @@ void TForm1::RestoreWindowPlace() {
 
 void TForm1::StoreWindowPlace() {
     Pref1.FolderWidth = ui->Panel3->width();
+    if (!PreviewPane->isHidden()) Pref1.PreviewHeight = PreviewPane->height();
     const QRect place = normalGeometry();
     Pref1.WindowLeft = place.x();
     Pref1.WindowTop = place.y();

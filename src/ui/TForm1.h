@@ -18,6 +18,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -34,6 +35,7 @@ class TForm1;
 
 namespace mq {
 
+class MessageView;
 class VST1Model;
 
 // The main window: the folder list, the message list of the chosen folder, the speed bar,
@@ -62,9 +64,12 @@ public:
     void VST1HeaderClick(int column);
     void SortColumns(int column);
     void SelectAll1Click();
+    // Opens the message at `row` in a reader window of its own.
+    void VST1DblClick(int row);
     void Exit1Click();
     void Speedbar1Click();
     void Statusbar2Click();
+    void PreviewPane1Click();
     void FormResize();
     void Splitter1Moved();
     void DisplayHint(const QString& hint);
@@ -116,6 +121,16 @@ private:
     void showRecovered(RecoveredFolder found);
     // What the Subject cell shows before the subject of a recovered message that is cut short.
     QString incompleteMark(const TMessHead& message) const;
+    // The stored text of the message at `row` of the list into `text`: the one way the pane
+    // and the reader windows read a message. False when there is no such row; throws what
+    // the store reader throws.
+    bool readRowText(int row, std::string& text);
+    // Shows or hides the pane, at the height the user left it.
+    void showPreviewPane(bool shown);
+    // The pane follows the current row once the events waiting now are handled: rows passed
+    // over meanwhile are never read.
+    void schedulePreview();
+    void ShowPreview();
     QString widen(std::string_view text) const;
     // Where the rows' texts are read from, for any of them.
     SelectedMessages messageSource();
@@ -133,6 +148,8 @@ private:
     QLabel* hintPanel_ = nullptr;    // status panel 0
     QLabel* countsPanel_ = nullptr;  // status panel 1
     QLabel* recoveredPanel_ = nullptr;  // says where the recovered messages listed come from
+    MessageView* PreviewPane = nullptr;
+    QTimer previewTimer_;
 
     Registry& registry_;
     UserDialogs& dialogs_;

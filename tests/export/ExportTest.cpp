@@ -3,13 +3,13 @@
 
 #include "../save/SaveTestStore.h"
 #include "store/StoreError.h"
+#include "support/ChildProcess.h"
 #include "support/MailDate.h"
 #include "support/StoreBuilder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -73,14 +73,19 @@ protected:
     }
 
     // Python's mailbox module reads the file back; every message must be the stored text.
-    bool readsBack(const fs::path& mbox, const std::string& folder) {
+    void expectReadsBack([[maybe_unused]] const fs::path& mbox,
+                         [[maybe_unused]] const std::string& folder) {
+#ifndef MQ_PYTHON
+        GTEST_SKIP() << "no Python where the tests run (a cross build) to read the file back";
+#else
         const fs::path expected = dir.path() / ("expected-" + folder);
         fs::create_directories(expected);
         for (std::size_t i = 0; i < texts[folder].size(); ++i)
             writeFile(expected / std::to_string(1000 + i), texts[folder][i]);
-        const std::string command = std::string(MQ_PYTHON) + " " MQ_READ_MBOX " '" + mbox.string() +
-                                    "' '" + expected.string() + "'";
-        return std::system(command.c_str()) == 0;
+        const ChildProcess::Result read =
+            ChildProcess::run(MQ_PYTHON, {MQ_READ_MBOX, toUtf8(mbox), toUtf8(expected)});
+        EXPECT_EQ(read.status, 0) << toUtf8(mbox) << ": " << read.out << read.err;
+#endif
     }
 
     TempDir dir;
@@ -117,9 +122,9 @@ TEST_F(StoreExportTest, MboxFilesNestAndReadBackExactly) {
     EXPECT_EQ(fs::file_size(out / "Inbox"), summary.bytes - fs::file_size(out / "Projects") -
                                                 fs::file_size(out / "Projects.sbd" / "Nordlicht") -
                                                 fs::file_size(out / "Archive.sbd" / "2003"));
-    EXPECT_TRUE(readsBack(out / "Inbox", "Inbox"));
-    EXPECT_TRUE(readsBack(out / "Projects.sbd" / "Nordlicht", "Nordlicht"));
-    EXPECT_TRUE(readsBack(out / "Archive.sbd" / "2003", "2003"));
+    expectReadsBack(out / "Inbox", "Inbox");
+    expectReadsBack(out / "Projects.sbd" / "Nordlicht", "Nordlicht");
+    expectReadsBack(out / "Archive.sbd" / "2003", "2003");
 }
 
 TEST_F(StoreExportTest, NamesAlreadyTakenAreNumberedAndNothingIsReplaced) {
@@ -129,9 +134,9 @@ TEST_F(StoreExportTest, NamesAlreadyTakenAreNumberedAndNothingIsReplaced) {
 
     exportTo(out, ExportFormat::Mbox);
     EXPECT_EQ(readFile(out / "Inbox"), "mine");
-    EXPECT_TRUE(readsBack(out / "Inbox(2)", "Inbox"));
+    expectReadsBack(out / "Inbox(2)", "Inbox");
     EXPECT_TRUE(fs::is_empty(out / "Projects.sbd"));
-    EXPECT_TRUE(readsBack(out / "Projects(2).sbd" / "Nordlicht", "Nordlicht"));
+    expectReadsBack(out / "Projects(2).sbd" / "Nordlicht", "Nordlicht");
 
     // .eml folders, twice into one place: the second run makes folders of its own.
     const fs::path eml = dir.path() / "eml";
@@ -149,6 +154,7 @@ TEST_F(StoreExportTest, NamesAlreadyTakenAreNumberedAndNothingIsReplaced) {
 }
 
 TEST_F(StoreExportTest, AFullDiskLeavesNoCutFileAndIsReportedByFolder) {
+    if (!FileSizeLimit::supported) GTEST_SKIP() << FileSizeLimit::unsupportedReason;
     const fs::path mbox = dir.path() / "mbox", eml = dir.path() / "eml";
     ExportSummary summary, emlSummary;
     {
@@ -158,7 +164,7 @@ TEST_F(StoreExportTest, AFullDiskLeavesNoCutFileAndIsReportedByFolder) {
     }
     EXPECT_FALSE(fs::exists(mbox / "Inbox"));
     EXPECT_FALSE(fs::exists(mbox / "Projects.sbd" / "Nordlicht"));
-    EXPECT_TRUE(readsBack(mbox / "Projects", "Projects"));
+    expectReadsBack(mbox / "Projects", "Projects");
     ASSERT_EQ(summary.failures.size(), 3u);
     EXPECT_EQ(summary.failures[1].folder, "Inbox");
     EXPECT_EQ(summary.failures[1].reason,

@@ -2,18 +2,47 @@
 #include "platform/LocaleCompare.h"
 #include "platform/LocaleSettings.h"
 #include "platform/TimeZone.h"
+#include "support/Environment.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 
 #include <locale.h>
-#include <cstdlib>
-#include <ctime>
+#endif
 
 namespace mq {
 namespace {
+
+#ifdef _WIN32
+
+std::uint64_t filetime(const FILETIME& time) {
+    return (std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
+}
+
+TEST(FileTimes, SetCreationAccessAndModificationTimeFromAFiletime) {
+    test::TempDir dir;
+    const auto path = dir.path() / "message.eml";
+    test::writeFile(path, "x");
+    // 2002-04-14 00:27:57.1234567 UTC
+    ASSERT_TRUE(setFileTimes(test::toUtf8(path), 126632176771234567ull));
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME created{}, accessed{}, written{};
+    ASSERT_TRUE(GetFileTime(file, &created, &accessed, &written));
+    CloseHandle(file);
+    EXPECT_EQ(filetime(created), 126632176771234567ull);
+    EXPECT_EQ(filetime(accessed), 126632176771234567ull);
+    EXPECT_EQ(filetime(written), 126632176771234567ull);
+    EXPECT_FALSE(setFileTimes(test::toUtf8(dir.path() / "missing"), 126632176770000000ull));
+}
+
+#else
 
 TEST(FileTimes, SetAccessAndModificationTimeFromAFiletime) {
     test::TempDir dir;
@@ -33,36 +62,19 @@ TEST(FileTimes, SetAccessAndModificationTimeFromAFiletime) {
     EXPECT_FALSE(setFileTimes((dir.path() / "missing").string(), 126632176770000000ull));
 }
 
-class ZoneScope {
-public:
-    explicit ZoneScope(const char* zone) {
-        if (const char* old = std::getenv("TZ")) old_ = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ZoneScope() {
-        if (old_) {
-            setenv("TZ", old_->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
-private:
-    std::optional<std::string> old_;
-};
+#endif
 
 TEST(TimeZone, BiasAndDaylightFlagFollowTheZoneInForce) {
+    if (!test::ScopedTimeZone::supported) GTEST_SKIP() << test::ScopedTimeZone::unsupportedReason;
     {
-        ZoneScope zone("UTC0");
+        test::ScopedTimeZone zone("UTC0");
         const TimeZoneNow now = timeZoneNow();
         EXPECT_EQ(now.id, TimeZoneNow::Id::Standard);
         EXPECT_EQ(now.offsetMinutes(), 0);
     }
     {
         // No daylight time at all: still standard time, so the bias is applied.
-        ZoneScope zone("JST-9");
+        test::ScopedTimeZone zone("JST-9");
         const TimeZoneNow now = timeZoneNow();
         EXPECT_EQ(now.id, TimeZoneNow::Id::Standard);
         EXPECT_EQ(now.bias, -540);
@@ -71,7 +83,7 @@ TEST(TimeZone, BiasAndDaylightFlagFollowTheZoneInForce) {
     }
     // Which half of the year is in force depends on today; both answers are checked whole.
     for (const char* rules : {"CET-1CEST,M3.5.0,M10.5.0/3", "AEST-10AEDT,M10.1.0,M4.1.0/3"}) {
-        ZoneScope zone(rules);
+        test::ScopedTimeZone zone(rules);
         const TimeZoneNow now = timeZoneNow();
         const int standard = rules[0] == 'C' ? -60 : -600;
         EXPECT_EQ(now.bias, standard) << rules;
@@ -82,6 +94,18 @@ TEST(TimeZone, BiasAndDaylightFlagFollowTheZoneInForce) {
     }
 }
 
+#ifdef _WIN32
+// The bias and the flag describe the zone the system converts with now.
+TEST(TimeZone, TheOffsetNowIsTheSystemsLocalTimeLessUtc) {
+    FILETIME utc{}, local{};
+    GetSystemTimeAsFileTime(&utc);
+    ASSERT_TRUE(FileTimeToLocalFileTime(&utc, &local));
+    const auto difference =
+        static_cast<std::int64_t>(filetime(local)) - static_cast<std::int64_t>(filetime(utc));
+    EXPECT_EQ(timeZoneNow().offsetMinutes(), difference / 600'000'000);
+}
+#endif
+
 TEST(LocaleCompare, IgnoresLetterCaseAndOrdersPrefixesFirst) {
     EXPECT_EQ(localeCompareIgnoreCase("Anne@Example.COM", "anne@example.com"), 0);
     EXPECT_LT(localeCompareIgnoreCase("alpha", "Beta"), 0);
@@ -90,6 +114,27 @@ TEST(LocaleCompare, IgnoresLetterCaseAndOrdersPrefixesFirst) {
     EXPECT_LT(localeCompareIgnoreCase("abc", "abcd"), 0);
     EXPECT_GT(localeCompareIgnoreCase("b", "a_"), 0);
 }
+
+#ifdef _WIN32
+
+// The system's pictures in the formatter's letters.
+TEST(LocaleSettings, TheUsersPicturesBecomeTheFormattersLetters) {
+    char name[LOCALE_NAME_MAX_LENGTH] = {};
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SNAME, name, sizeof name);
+    if (std::string(name) != "en-US")
+        GTEST_SKIP() << "the expected settings are those of English (United States), not " << name;
+    const LocaleSettings& s = LocaleSettings::user();
+    EXPECT_EQ(s.shortDateFormat, "m/d/yyyy");
+    EXPECT_EQ(s.longTimeFormat, "h:nn:ss ampm");
+    EXPECT_EQ(s.shortTimeFormat, "h:nn ampm");
+    EXPECT_EQ(s.dateSeparator, '/');
+    EXPECT_EQ(s.timeSeparator, ':');
+    EXPECT_EQ(s.timeAMString, "AM");
+    EXPECT_EQ(s.longDayNames[0], "Sunday");  // Windows counts from Monday
+    EXPECT_EQ(s.shortMonthNames[11], "Dec");
+}
+
+#else
 
 TEST(LocaleSettings, TheCLocaleAndMissingLocalesGiveTheFixedSettings) {
     const LocaleSettings fixed;
@@ -121,6 +166,8 @@ TEST(LocaleSettings, SeparatorsOfAnInstalledLocaleBecomePlaceholders) {
     EXPECT_EQ(de.longMonthNames[11], "Dezember");
     EXPECT_EQ(de.shortDayNames[0], "So");
 }
+
+#endif
 
 }  // namespace
 }  // namespace mq

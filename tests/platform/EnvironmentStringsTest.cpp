@@ -1,16 +1,15 @@
 #include "platform/EnvironmentStrings.h"
+#include "support/Environment.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace mq {
 namespace {
 
 TEST(EnvironmentStrings, ReplacesDefinedNamesAndLeavesTheRestAsWritten) {
-    setenv("MQ_TEST_PROFILE", "/home/anne", 1);
-    setenv("MQ_TEST_EMPTY", "", 1);
-    unsetenv("MQ_TEST_UNDEFINED");
+    test::ScopedEnvironment profile("MQ_TEST_PROFILE", "/home/anne");
+    test::ScopedEnvironment empty("MQ_TEST_EMPTY", "");
+    test::ScopedEnvironment undefined("MQ_TEST_UNDEFINED", std::nullopt);
     EXPECT_EQ(expandEnvironmentStrings("%MQ_TEST_PROFILE%/Mail"), "/home/anne/Mail");
     EXPECT_EQ(expandEnvironmentStrings("%mq_test_profile%"), "/home/anne");  // as Windows does
     EXPECT_EQ(expandEnvironmentStrings("a%MQ_TEST_EMPTY%b"), "ab");
@@ -22,8 +21,6 @@ TEST(EnvironmentStrings, ReplacesDefinedNamesAndLeavesTheRestAsWritten) {
     EXPECT_EQ(expandEnvironmentStrings("%MQ_TEST_PROFILE%%MQ_TEST_PROFILE%"),
               "/home/anne/home/anne");
     EXPECT_EQ(expandEnvironmentStrings(""), "");
-    unsetenv("MQ_TEST_PROFILE");
-    unsetenv("MQ_TEST_EMPTY");
 }
 
 TEST(EnvironmentStrings, FailsWhenTheResultAndItsNulDoNotFit) {
@@ -31,13 +28,12 @@ TEST(EnvironmentStrings, FailsWhenTheResultAndItsNulDoNotFit) {
     EXPECT_EQ(expandEnvironmentStrings(fits), fits);
     EXPECT_EQ(expandEnvironmentStrings(fits + "y"), std::nullopt);
     // The limit applies to the expanded text, not to what was written.
-    setenv("MQ_TEST_LONG", std::string(1000, 'v').c_str(), 1);
+    test::ScopedEnvironment variable("MQ_TEST_LONG", std::string(1000, 'v'));
     EXPECT_EQ(expandEnvironmentStrings("%MQ_TEST_LONG%" + std::string(23, 'x')),
               std::string(1000, 'v') + std::string(23, 'x'));
     EXPECT_EQ(expandEnvironmentStrings("%MQ_TEST_LONG%" + std::string(24, 'x')), std::nullopt);
     EXPECT_EQ(expandEnvironmentStrings("abc", 4), "abc");
     EXPECT_EQ(expandEnvironmentStrings("abc", 3), std::nullopt);
-    unsetenv("MQ_TEST_LONG");
 }
 
 }  // namespace

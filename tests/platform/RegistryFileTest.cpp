@@ -272,6 +272,10 @@ TEST(RegistryFile, ChangesMadeByOthersMeanwhileAreSeenAndKept) {
 }
 
 TEST(RegistryFile, SavingThroughALinkKeepsTheLink) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a registry file linked from elsewhere is a habit of POSIX home folders; "
+                    "Windows has the real registry";
+#endif
     TempDir dir;
     const auto target = dir.path() / "dotfiles.reg";
     const auto link = dir.path() / "user.reg";

@@ -2,18 +2,8 @@
 
 #include "support/StoreBuilder.h"
 
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/file.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
-#include <unistd.h>
 #include <algorithm>
-#include <atomic>
-#include <csignal>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
+#include <random>
 
 namespace mq::test {
 
@@ -25,9 +15,9 @@ void RecordingHost::NotifyObservers() {
 namespace {
 
 std::filesystem::path freshFolder() {
-    static std::atomic<int> counter{0};
+    std::random_device seed;
     auto path = std::filesystem::temp_directory_path() /
-                ("mq-save-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+                ("mq-save-" + std::to_string(seed()) + "-" + std::to_string(seed()));
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
     return path;
@@ -72,48 +62,6 @@ std::filesystem::path SaveTestStore::storeFile() const {
     return root / "store" / "Inbox.dbx";
 }
 
-FileLock::FileLock(const std::filesystem::path& path) : fd_(::open(path.c_str(), O_RDONLY)) {
-    if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) != 0)
-        throw std::runtime_error("cannot lock " + path.string());
-}
-
-FileLock::~FileLock() {
-    ::close(fd_);
-}
-
-FileSizeLimit::FileSizeLimit(unsigned long bytes) {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    previousSoft_ = limit.rlim_cur;
-    limit.rlim_cur = bytes;
-    // Past the limit the kernel sends SIGXFSZ; ignored, the write fails with EFBIG instead.
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-        throw std::runtime_error("cannot limit the file size");
-}
-
-FileSizeLimit::~FileSizeLimit() {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = previousSoft_;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previousHandler_);
-}
-
-SmallFileSystem::SmallFileSystem(const std::filesystem::path& folder, std::size_t bytes,
-                                 bool readOnly)
-    : folder_(folder) {
-    if (::unshare(CLONE_NEWNS) != 0) return;
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return;
-    const std::string options = "size=" + std::to_string(bytes);
-    mounted_ =
-        ::mount("tmpfs", folder.c_str(), "tmpfs", readOnly ? MS_RDONLY : 0, options.c_str()) == 0;
-}
-
-SmallFileSystem::~SmallFileSystem() {
-    if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
-}
-
 DbxMessage message(std::string subject, std::string text) {
     DbxMessage m;
     m.subject = std::move(subject);
@@ -122,15 +70,10 @@ DbxMessage message(std::string subject, std::string text) {
     return m;
 }
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::vector<std::string> namesIn(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
+        names.push_back(toUtf8(entry.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -8,6 +8,9 @@
 #include "store/StoreReader.h"
 #include "store/TMessHead.h"
 #include "support/DbxParts.h"
+#include "support/FileLock.h"
+#include "support/FullDisk.h"
+#include "support/TempDir.h"
 #include "view/OperationHost.h"
 
 #include <filesystem>
@@ -55,49 +58,7 @@ public:
     FileList fileList;
 };
 
-// Holds a file locked as the mail client does while it runs.
-class FileLock {
-public:
-    explicit FileLock(const std::filesystem::path& path);
-    ~FileLock();
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-private:
-    int fd_;
-};
-
-// Makes every write past `bytes` fail in this process, as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(unsigned long bytes);
-    ~FileSizeLimit();
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    unsigned long previousSoft_;
-    void (*previousHandler_)(int);
-};
-
-// A file system of `bytes` (read-only if asked) mounted over `folder` in a mount namespace
-// of this process's own, so nothing outside sees it and it goes with the process. Mounting
-// needs the right to; where it is missing nothing is mounted.
-class SmallFileSystem {
-public:
-    SmallFileSystem(const std::filesystem::path& folder, std::size_t bytes, bool readOnly);
-    ~SmallFileSystem();
-    SmallFileSystem(const SmallFileSystem&) = delete;
-    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
-    bool mounted() const { return mounted_; }
-
-private:
-    std::filesystem::path folder_;
-    bool mounted_ = false;
-};
-
 DbxMessage message(std::string subject, std::string text);
-std::string readFile(const std::filesystem::path& path);
 // The names in the folder, sorted.
 std::vector<std::string> namesIn(const std::filesystem::path& folder);
 

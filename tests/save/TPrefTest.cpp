@@ -92,11 +92,12 @@ TEST(TPref, RoundTripStoresEveryValueAsAText) {
         "Directory",       "Default_Extension",  "Default_Filename", "Remove_Re",
         "CreationDate",    "FileNameDateFormat", "FileNameFormat",   "EncloseItems",
         "ExportDirectory", "ExportFormat"};
-    // The designed nine, then the window's place and size.
-    const std::set<std::string> view{"Column0",        "Column1",        "Column2",   "Column3",
-                                     "Column4",        "Toolbar",        "Statusbar", "FolderWidth",
-                                     "ColumnPosition", "WindowLeft",     "WindowTop", "WindowWidth",
-                                     "WindowHeight",   "WindowMaximized"};
+    // The designed nine, then the window's place and size, then the preview pane.
+    const std::set<std::string> view{
+        "Column0",        "Column1",         "Column2",     "Column3",
+        "Column4",        "Toolbar",         "Statusbar",   "FolderWidth",
+        "ColumnPosition", "WindowLeft",      "WindowTop",   "WindowWidth",
+        "WindowHeight",   "WindowMaximized", "PreviewPane", "PreviewHeight"};
     int count = 0;
     for (const auto& [subkey, names] : {std::pair{"Settings", settings}, std::pair{"View", view}}) {
         RegistryKeyPtr key = registry.openKey(Key + "\\" + subkey);
@@ -108,7 +109,7 @@ TEST(TPref, RoundTripStoresEveryValueAsAText) {
             ++count;
         }
     }
-    EXPECT_EQ(count, 24);
+    EXPECT_EQ(count, 26);
     // Nothing else is written: exactly these value lines, all plain texts.
     std::istringstream file(test::readFile(dir.path() / "user.reg"));
     int valueLines = 0;
@@ -117,7 +118,7 @@ TEST(TPref, RoundTripStoresEveryValueAsAText) {
         ++valueLines;
         EXPECT_NE(line.find("\"=\""), std::string::npos) << line;
     }
-    EXPECT_EQ(valueLines, 24);
+    EXPECT_EQ(valueLines, 26);
     RegistryKeyPtr viewKey = registry.openKey(Key + "\\View");
     EXPECT_EQ(registry.queryValue(*viewKey, "Toolbar")->data, "0");
     EXPECT_EQ(registry.queryValue(*viewKey, "Column4")->data, "-7");

@@ -5,15 +5,12 @@
 #include "store/StoreReader.h"
 #include "support/CountingObserver.h"
 #include "support/DbxWriter.h"
+#include "support/Environment.h"
+#include "support/FileLock.h"
+#include "support/StoreBuilder.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cstdlib>
 
 namespace mq {
 namespace {
@@ -42,8 +39,8 @@ TEST(StoreLocation, GlobalRootFirstThenTheDefaultIdentityExpanded) {
     // Without a default identity the id in the path is empty: "Identities\\Software...".
     EXPECT_EQ(storeFolderFrom(identity.substr(identity.find("\r\n\r\n") + 4)), "");
 
-    ::setenv("MQ_STORE_TEST_PROFILE", "/home/ann", 1);
-    ::unsetenv("MQ_STORE_TEST_UNDEFINED");
+    test::ScopedEnvironment profile("MQ_STORE_TEST_PROFILE", "/home/ann");
+    test::ScopedEnvironment undefined("MQ_STORE_TEST_UNDEFINED", std::nullopt);
     EXPECT_EQ(storeFolderFrom(globalKey + "\"Store Root\"=\"%MQ_STORE_TEST_PROFILE%\\\\Mail "
                                           "%MQ_STORE_TEST_UNDEFINED%\"\r\n"),
               "/home/ann\\Mail %MQ_STORE_TEST_UNDEFINED%");
@@ -61,8 +58,7 @@ class StoreReaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(store);
-        test::writeFile(dir.path() / "user.reg",
-                        header + globalKey + "\"Store Root\"=\"" + store.string() + "\"\r\n");
+        writeStoreRegistry(dir.path() / "user.reg", store.string(), StoreRootKey::Global);
         DbxWriter folders(DbxWriter::Kind::Folders);
         DbxFolder inbox;
         inbox.name = "Inbox";
@@ -113,12 +109,12 @@ TEST_F(StoreReaderTest, RecordKindFollowsTheNameAskedFor) {
 }
 
 TEST_F(StoreReaderTest, EightBitFileNamesFindTheirFilesOnDisk) {
-    // Folder records name files in the ANSI page; on disk the name is UTF-8.
+    // Folder records name files in the ANSI page; the file system in its own encoding.
     DbxWriter drafts;
     DbxMessage draft;
     draft.subject = "Entwurf";
     drafts.addMessage(draft);
-    drafts.write(store / "Entw\xc3\xbcrfe.dbx");
+    drafts.write(store / test::utf8Path("Entw\xc3\xbcrfe.dbx"));
     MessageInfoList messages;
     reader->Read_OE_File("Entw\xfcrfe.dbx", &messages);
     ASSERT_EQ(messages.size(), 1u);
@@ -135,11 +131,11 @@ TEST_F(StoreReaderTest, FilesThatCannotBeOpenedRaiseNamingThem) {
         EXPECT_NE(std::string(e.what()).find("Deleted Items.dbx"), std::string::npos);
     }
     // The mail client holding the file: nothing is read, the output stays.
-    const int fd = ::open((store / "Inbox.dbx").c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-    EXPECT_THROW(reader->Read_OE_File("Inbox.dbx", &messages), StoreError);
-    EXPECT_THROW(reader->Read_OE_Message("Inbox.dbx", position, text, observer), StoreError);
-    ::close(fd);
+    {
+        const test::FileLock mailClient(store / "Inbox.dbx");
+        EXPECT_THROW(reader->Read_OE_File("Inbox.dbx", &messages), StoreError);
+        EXPECT_THROW(reader->Read_OE_Message("Inbox.dbx", position, text, observer), StoreError);
+    }
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(text, "previous");
 }

@@ -3,10 +3,10 @@
 #include "support/DbxWriter.h"
 #include "support/GeneratedFolder.h"
 #include "support/MemoryByteSource.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -112,11 +112,10 @@ TEST(DbxWriter, StreamedFileEqualsBuiltBytes) {
         m.text = generatedText(i, size);
         inline_.addMessage(m);
     }
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("mq-writer-" + std::to_string(::getpid()) + ".dbx");
+    const test::TempDir dir;
+    const auto path = dir.path() / "writer.dbx";
     lazy.write(path);
     const auto written = readFile(path);
-    std::filesystem::remove(path);
     EXPECT_EQ(written, inline_.build());
 
     const std::string text = generatedText(3, 2101);

@@ -1,20 +1,18 @@
 #include "platform/RegistryFile.h"
 #include "store/StoreReader.h"
+#include "support/ChildProcess.h"
 #include "support/CountingObserver.h"
 #include "support/DbxWriter.h"
 #include "support/GeneratedFolder.h"
+#include "support/Environment.h"
+#include "support/FileLock.h"
 #include "support/StoreBuilder.h"
 #include "support/TempDir.h"
+#include "support/UserRegistry.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -25,38 +23,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using ToolRun = test::ChildProcess::Result;
 
 std::string slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::string quoted(const std::string& s) {
-    return "'" + s + "'";
-}
-
 // Runs a tool with a fixed locale (code page 1252) and no registry of the user's own.
-ToolRun run(const test::TempDir& dir, const std::string& args) {
-    const fs::path err = dir.path() / "stderr";
-    const std::string command =
-        "env LC_ALL=en_US.UTF-8 XDG_CONFIG_HOME=" + quoted((dir.path() / "config").string()) + " " +
-        args + " 2>" + quoted(err.string());
-    ToolRun result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        result.out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = slurp(err);
-    return result;
+ToolRun run(const test::TempDir& dir, const char* tool, const std::vector<std::string>& args = {}) {
+    return test::ChildProcess::run(
+        tool, args,
+        {"LC_ALL=en_US.UTF-8", "XDG_CONFIG_HOME=" + test::toUtf8(dir.path() / "config")});
 }
 
 std::vector<nlohmann::json> jsonLines(const std::string& out) {
@@ -72,14 +50,22 @@ std::vector<nlohmann::json> jsonLines(const std::string& out) {
 // needs to show every feature.
 TEST(SampleStoreTool, WritesAReproducibleStoreThatTheReaderFinds) {
     test::TempDir dir;
-    const std::string tool = quoted(MQ_SAMPLE_STORE_TOOL);
-    ASSERT_EQ(run(dir, tool + " " + quoted(dir.path().string())).status, 0);
+    ASSERT_EQ(run(dir, MQ_SAMPLE_STORE_TOOL, {test::toUtf8(dir.path())}).status, 0);
     const std::string inbox = slurp(dir.path() / "store" / "Inbox.dbx");
-    ASSERT_EQ(run(dir, tool + " " + quoted(dir.path().string())).status, 0);
+    const ToolRun again = run(dir, MQ_SAMPLE_STORE_TOOL, {test::toUtf8(dir.path())});
+    ASSERT_EQ(again.status, 0);
     EXPECT_EQ(slurp(dir.path() / "store" / "Inbox.dbx"), inbox);
     EXPECT_TRUE(fs::exists(dir.path() / "store" / "Folders.dbx"));
 
-    RegistryFile registry(registryFileIn(dir.path() / "config"));
+#ifdef _WIN32
+    // A file to import into the real registry, as the registry editor exports them.
+    const fs::path registryFile = dir.path() / "mailquarry-sample.reg";
+    EXPECT_NE(again.out.find("reg import"), std::string::npos) << again.out;
+    EXPECT_EQ(slurp(registryFile).substr(0, 2), "\xFF\xFE");
+#else
+    const fs::path registryFile = registryFileIn(dir.path() / "config");
+#endif
+    RegistryFile registry(registryFile);
     StoreReader reader(registry);
     EXPECT_EQ(fs::path(reader.storeFilePath("folders.dbx")).parent_path(), dir.path() / "store");
     FolderList folders;
@@ -124,7 +110,7 @@ TEST(SampleStoreTool, WritesAReproducibleStoreThatTheReaderFinds) {
 
 TEST(SampleStoreTool, RefusesAMissingArgument) {
     test::TempDir dir;
-    const ToolRun r = run(dir, quoted(MQ_SAMPLE_STORE_TOOL));
+    const ToolRun r = run(dir, MQ_SAMPLE_STORE_TOOL);
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(r.err.empty());
 }
@@ -144,9 +130,9 @@ TEST(DumpTool, PrintsRecordsAndTextsAsTheReaderSeesThem) {
     w.addMessage(DbxMessage{});
     const fs::path file = dir.path() / "Inbox.dbx";
     w.write(file);
-    const std::string dump = quoted(MQ_DUMP_TOOL);
+    const std::string path = test::toUtf8(file);
 
-    const ToolRun records = run(dir, dump + " records " + quoted(file.string()));
+    const ToolRun records = run(dir, MQ_DUMP_TOOL, {"records", path});
     ASSERT_EQ(records.status, 0) << records.err;
     const auto lines = jsonLines(records.out);
     ASSERT_EQ(lines.size(), 2u);
@@ -160,16 +146,16 @@ TEST(DumpTool, PrintsRecordsAndTextsAsTheReaderSeesThem) {
     EXPECT_EQ(lines[1]["MessagePosition"], 0);
 
     const std::string position = std::to_string(lines[0]["MessagePosition"].get<int>());
-    const ToolRun message = run(dir, dump + " text " + quoted(file.string()) + " " + position);
+    const ToolRun message = run(dir, MQ_DUMP_TOOL, {"text", path, position});
     EXPECT_EQ(message.status, 0);
     EXPECT_EQ(message.out, text);
 
     // The same file read as the folder list gives no message records.
-    const ToolRun asFolders = run(dir, dump + " records " + quoted(file.string()) + " --folders");
+    const ToolRun asFolders = run(dir, MQ_DUMP_TOOL, {"records", path, "--folders"});
     EXPECT_EQ(asFolders.status, 0);
     EXPECT_EQ(asFolders.out, "");
 
-    const ToolRun header = run(dir, dump + " header " + quoted(file.string()));
+    const ToolRun header = run(dir, MQ_DUMP_TOOL, {"header", path});
     ASSERT_EQ(header.status, 0);
     EXPECT_EQ(jsonLines(header.out).at(0)["ItemCount"], 2);
 }
@@ -178,15 +164,14 @@ TEST(DumpTool, PrintsRecordsAndTextsAsTheReaderSeesThem) {
 // The sample store's multipart message, as the reader shows it.
 TEST(DumpTool, ShowsAMessageDecoded) {
     test::TempDir dir;
-    ASSERT_EQ(run(dir, quoted(MQ_SAMPLE_STORE_TOOL) + " " + quoted(dir.path().string())).status, 0);
-    const std::string dump = quoted(MQ_DUMP_TOOL);
-    const std::string inbox = quoted((dir.path() / "store" / "Inbox.dbx").string());
+    ASSERT_EQ(run(dir, MQ_SAMPLE_STORE_TOOL, {test::toUtf8(dir.path())}).status, 0);
+    const std::string inbox = test::toUtf8(dir.path() / "store" / "Inbox.dbx");
     const std::string subject = "\xE2\x80\x9CNordlicht\xE2\x80\x9D report \xE2\x80\x93 final";
     int position = 0;
-    for (const auto& record : jsonLines(run(dir, dump + " records " + inbox).out)) {
+    for (const auto& record : jsonLines(run(dir, MQ_DUMP_TOOL, {"records", inbox}).out)) {
         if (record["Subject"] == subject) position = record["MessagePosition"];
     }
-    const ToolRun r = run(dir, dump + " show " + inbox + " " + std::to_string(position));
+    const ToolRun r = run(dir, MQ_DUMP_TOOL, {"show", inbox, std::to_string(position)});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto shown = jsonLines(r.out).at(0);
     EXPECT_EQ(shown["Subject"], subject);
@@ -213,7 +198,7 @@ TEST(DumpTool, ListsTheMessagesTheRecoveryScanFinds) {
     const fs::path file = dir.path() / "Inbox.dbx";
     w.write(file);
 
-    const ToolRun r = run(dir, quoted(MQ_DUMP_TOOL) + " recover " + quoted(file.string()));
+    const ToolRun r = run(dir, MQ_DUMP_TOOL, {"recover", test::toUtf8(file)});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
               "{\"Offset\":9404,\"Length\":" + std::to_string(text.size()) +
@@ -229,12 +214,18 @@ TEST(DumpTool, ListsTheStoreTheRegistryNames) {
         "e",
         "Gruesse.dbx");
     store.write(dir.path() / "store");
+#ifdef _WIN32
+    // The tool reads the real registry.
+    if (!test::underWine()) GTEST_SKIP() << "changes the user's own registry: done only in Wine";
+    const test::ScopedStoreRoot root((dir.path() / "store").string());
+#else
     writeStoreRegistry(registryFileIn(dir.path() / "config"), (dir.path() / "store").string());
+#endif
 
-    const ToolRun r = run(dir, quoted(MQ_DUMP_TOOL) + " store");
+    const ToolRun r = run(dir, MQ_DUMP_TOOL, {"store"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto json = jsonLines(r.out).at(0);
-    EXPECT_EQ(json["StoreFolder"], (dir.path() / "store").string());
+    EXPECT_EQ(json["StoreFolder"], test::toUtf8(dir.path() / "store"));
     ASSERT_EQ(json["Folders"].size(), 2u);
     EXPECT_EQ(json["Folders"][1]["Name"],
               "Gr\xC3\xBC\xC3\x9F"
@@ -255,16 +246,20 @@ TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
     w.setFanOut(2);
     const auto bytes = w.build();
     const fs::path file = dir.path() / "Folder.dbx";
-    const std::string dump = quoted(MQ_DUMP_TOOL);
+    const std::string path = test::toUtf8(file);
+    const std::string missing = test::toUtf8(dir.path() / "missing.dbx");
 
-    for (const std::string& args : std::vector<std::string>{
-             "", "records", "bogus x", "text " + quoted(file.string()) + " 12x",
-             "text " + quoted(file.string()) + " 99999999999",
-             "records " + quoted(file.string()) + " --both",
-             "records " + quoted((dir.path() / "missing.dbx").string()),
-             "recover " + quoted((dir.path() / "missing.dbx").string())}) {
-        SCOPED_TRACE(args);
-        const ToolRun r = run(dir, dump + " " + args);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"records"},
+                                               {"bogus", "x"},
+                                               {"text", path, "12x"},
+                                               {"text", path, "99999999999"},
+                                               {"records", path, "--both"},
+                                               {"records", missing},
+                                               {"recover", missing}}) {
+        SCOPED_TRACE(args.empty() ? "" : args[0]);
+        const ToolRun r = run(dir, MQ_DUMP_TOOL, args);
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
@@ -273,11 +268,11 @@ TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
         SCOPED_TRACE(cut);
         std::ofstream(file, std::ios::binary | std::ios::trunc)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(cut));
-        EXPECT_EQ(run(dir, dump + " records " + quoted(file.string())).status, 0);
-        EXPECT_EQ(run(dir, dump + " header " + quoted(file.string())).status, 0);
-        EXPECT_EQ(run(dir, dump + " text " + quoted(file.string()) + " 9404").status, 0);
-        EXPECT_EQ(run(dir, dump + " recover " + quoted(file.string())).status, 0);
-        EXPECT_NE(run(dir, dump + " node " + quoted(file.string()) + " 4294967295").status, -1);
+        EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"records", path}).status, 0);
+        EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"header", path}).status, 0);
+        EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"text", path, "9404"}).status, 0);
+        EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"recover", path}).status, 0);
+        EXPECT_NE(run(dir, MQ_DUMP_TOOL, {"node", path, "4294967295"}).status, -1);
     }
 }
 
@@ -285,32 +280,42 @@ TEST(DumpTool, FailsCleanlyOnBadArgumentsAndSurvivesDamage) {
 // which is reported while the rest is exported.
 TEST(ExportTool, ExportsAStoreAndSaysWhatItCouldNot) {
     test::TempDir dir;
-    ASSERT_EQ(run(dir, quoted(MQ_SAMPLE_STORE_TOOL) + " " + quoted(dir.path().string())).status, 0);
-    const std::string tool = quoted(MQ_EXPORT_TOOL);
+    ASSERT_EQ(run(dir, MQ_SAMPLE_STORE_TOOL, {test::toUtf8(dir.path())}).status, 0);
+    const fs::path store = dir.path() / "store";
+#ifdef _WIN32
+    // Without --store the tool reads the real registry.
+    if (!test::underWine()) GTEST_SKIP() << "changes the user's own registry: done only in Wine";
+    const test::ScopedStoreRoot root(store.string());
+#endif
     const fs::path mbox = dir.path() / "mbox";
-    const ToolRun all = run(dir, tool + " " + quoted(mbox.string()));
+    const ToolRun all = run(dir, MQ_EXPORT_TOOL, {test::toUtf8(mbox)});
     EXPECT_EQ(all.status, 0) << all.err;
-    EXPECT_TRUE(all.out.starts_with("443 messages of 8 folders exported to " + mbox.string()));
+    EXPECT_TRUE(all.out.starts_with("443 messages of 8 folders exported to " + test::toUtf8(mbox)))
+        << all.out;
     EXPECT_NE(all.err.find("Exporting Projects/Nordlicht: "), std::string::npos);
     EXPECT_GT(fs::file_size(mbox / "Projects.sbd" / "Nordlicht"), 0u);
 
-    const fs::path store = dir.path() / "store";
-    const int lock = ::open((store / "Inbox.dbx").c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
     const fs::path eml = dir.path() / "eml";
-    const ToolRun some = run(dir, tool + " --store " + quoted(store.string()) +
-                                      " --format eml --folder Inbox --folder Projects/Nordlicht " +
-                                      quoted(eml.string()));
-    ::close(lock);
+    ToolRun some;
+    {
+        const test::FileLock mailClient(store / "Inbox.dbx");
+        some = run(dir, MQ_EXPORT_TOOL,
+                   {"--store", test::toUtf8(store), "--format", "eml", "--folder", "Inbox",
+                    "--folder", "Projects/Nordlicht", test::toUtf8(eml)});
+    }
     EXPECT_EQ(some.status, 2);
     EXPECT_NE(some.out.find("\nInbox: DBX File Inbox.dbx cannot be accessed"), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(eml / "Projects" / "Nordlicht"), {}), 25);
 
-    EXPECT_EQ(run(dir, tool + " --help").status, 0);
-    for (const std::string args :
-         {"", "--format tar x", "--folder Nowhere x", "--bogus x", "a b"}) {
-        SCOPED_TRACE(args);
-        EXPECT_EQ(run(dir, tool + " " + args).status, 1);
+    EXPECT_EQ(run(dir, MQ_EXPORT_TOOL, {"--help"}).status, 0);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"--format", "tar", "x"},
+                                               {"--folder", "Nowhere", "x"},
+                                               {"--bogus", "x"},
+                                               {"a", "b"}}) {
+        SCOPED_TRACE(args.empty() ? "" : args[0]);
+        EXPECT_EQ(run(dir, MQ_EXPORT_TOOL, args).status, 1);
     }
 }
 
@@ -334,15 +339,14 @@ TEST(ExportTool, RecoversWhatAFolderNoLongerLists) {
     }
 
     const fs::path out = dir.path() / "out";
-    const ToolRun recovered = run(dir, quoted(MQ_EXPORT_TOOL) + " --recover --store " +
-                                           quoted(store.storeDir.string()) + " " +
-                                           quoted(out.string()));
+    const ToolRun recovered =
+        run(dir, MQ_EXPORT_TOOL,
+            {"--recover", "--store", test::toUtf8(store.storeDir), test::toUtf8(out)});
     EXPECT_EQ(recovered.status, 0) << recovered.err;
     EXPECT_TRUE(recovered.out.starts_with("40 messages of 1 folder exported"));
-    EXPECT_EQ(std::system((std::string(MQ_PYTHON) + " " MQ_READ_MBOX " " +
-                           quoted((out / "Generated").string()) + " " + quoted(expected.string()))
-                              .c_str()),
-              0);
+    const ToolRun read = test::ChildProcess::run(
+        MQ_PYTHON, {MQ_READ_MBOX, test::toUtf8(out / "Generated"), test::toUtf8(expected)});
+    EXPECT_EQ(read.status, 0) << read.out;
 }
 #endif
 

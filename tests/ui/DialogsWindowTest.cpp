@@ -474,12 +474,14 @@ private slots:
         form.findChild<QAction*>("Contents1")->trigger();
         QCOMPARE(fixture.dialogs.messages.size(), std::size_t(1));
         QVERIFY(fixture.dialogs.messages[0].text.contains(helpFile));
-        QVERIFY(!form.findChild<QTextBrowser*>());
+        QVERIFY(!form.findChild<QDialog*>("HelpViewer"));
 
         std::ofstream(helpFile.toStdString())
             << "<html><body><a name=\"Topic1\"></a><p>One</p><a name=\"Topic2\"></a></body></html>";
         form.findChild<QAction*>("Contents1")->trigger();
-        auto* browser = form.findChild<QTextBrowser*>();
+        auto* viewer = form.findChild<QDialog*>("HelpViewer");
+        QVERIFY(viewer);
+        auto* browser = viewer->findChild<QTextBrowser*>();
         QVERIFY(browser);
         QCOMPARE(browser->source().fragment(), QStringLiteral("Topic1"));
         QVERIFY(browser->toPlainText().contains("One"));

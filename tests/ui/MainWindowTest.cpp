@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include "platform/RegistryError.h"
+#include "support/FileLock.h"
 #include "ui/ImageList1.h"
 #include "ui/VST1Model.h"
 
@@ -18,10 +19,6 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -407,12 +404,10 @@ private slots:
         {
             WindowFixture f;
             f.writeStandardStore();
-            const std::string path = (f.storeDir() / "folders.dbx").string();
-            const int fd = ::open(path.c_str(), O_RDONLY);
-            QVERIFY(fd >= 0);
-            QCOMPARE(::flock(fd, LOCK_EX | LOCK_NB), 0);  // the mail client holds the file
-            f.start();
-            ::close(fd);
+            {
+                const test::FileLock mailClient(f.storeDir() / "folders.dbx");
+                f.start();
+            }
             QCOMPARE(f.dialogs.messages.size(), std::size_t(1));
             QCOMPARE(f.dialogs.messages[0].text, StartupError);
             QCOMPARE(f.quitRequests, 1);

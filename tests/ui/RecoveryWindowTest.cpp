@@ -3,6 +3,7 @@
 
 #include "extract/TForm5.h"
 #include "save/TForm2.h"
+#include "ui/MessageView.h"
 #include "ui/TForm3.h"
 
 #include <QAction>
@@ -10,6 +11,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QTableView>
+#include <QTextBrowser>
 #include <QTest>
 
 #include <fstream>
@@ -82,8 +84,8 @@ private slots:
     void init() { fixture = std::make_unique<WindowFixture>(); }
     void cleanup() { fixture.reset(); }
 
-    // The recovered messages show as a folder of their own, with the header's dates; choosing
-    // the folder again shows its own (none).
+    // The recovered messages show as a folder of their own, with the header's dates, and in
+    // the preview pane; choosing the folder again shows its own (none).
     void recoverListsWhatTheIndexLost() {
         TForm1& form = recoverInbox();
         // The rest of the cut text is a chain of its own, without a header: the oldest.
@@ -97,6 +99,13 @@ private slots:
         auto* panel = form.findChild<QLabel*>("RecoveredPanel");
         QCOMPARE(panel->text(), QString("Recovered from Inbox.dbx: 4 messages (1 incomplete)"));
         QVERIFY(!panel->isHidden());
+
+        // The preview pane reads a recovered row as the commands do.
+        form.findChild<QAction*>("PreviewPane1")->trigger();
+        fixture->clickRow(1);
+        const auto* preview = form.findChild<MessageView*>("PreviewPane");
+        QTRY_VERIFY(preview->findChild<QTextBrowser*>("MessageText")->toPlainText().contains(
+            "Write to dirk@example.net"));
 
         fixture->clickFolder(QStringLiteral("Inbox"));
         QCOMPARE(fixture->list()->model()->rowCount(), 0);

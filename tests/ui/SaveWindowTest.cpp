@@ -2,24 +2,23 @@
 #include "WindowFixture.h"
 
 #include "save/TForm2.h"
+#include "support/Environment.h"
+#include "support/FileLock.h"
+#include "support/FullDisk.h"
 #include "support/MailDate.h"
 #include "ui/TForm3.h"
 #include "ui/TSubjectObserver.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <csignal>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -60,23 +59,6 @@ QStringList namesIn(const fs::path& folder) {
         names << QString::fromStdString(entry.path().filename().string());
     names.sort();
     return names;
-}
-
-// Holds the file locked as the running mail client does.
-class MailClientLock {
-public:
-    explicit MailClientLock(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY)) {
-        if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) != 0) qFatal("cannot lock the store file");
-    }
-    ~MailClientLock() { ::close(fd_); }
-
-private:
-    int fd_;
-};
-
-void setZone(const char* zone) {
-    qputenv("TZ", zone);
-    ::tzset();
 }
 
 }  // namespace
@@ -149,14 +131,14 @@ private slots:
         fixture = std::make_unique<WindowFixture>();
         duringRun = nullptr;
         outDir = fs::path(QDir::tempPath().toStdString()) /
-                 ("mq-saved-" + std::to_string(::getpid()) + "-" + QTest::currentTestFunction());
+                 ("mq-saved-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
+                  QTest::currentTestFunction());
         fs::remove_all(outDir);
         fs::create_directories(outDir);
     }
     void cleanup() {
         fixture.reset();
         fs::remove_all(outDir);
-        setZone("UTC");
     }
 
     void savesEachMessageExactlyUnderItsNameInDisplayOrder() {
@@ -226,7 +208,7 @@ private slots:
         TForm1& form = openInbox({message("a", "a\r\n", filetimeOf(2001, 1, 1)),
                                   message("b", "b\r\n", filetimeOf(2002, 1, 1)),
                                   message("c", "c\r\n", filetimeOf(2003, 1, 1))});
-        MailClientLock mailClient(fixture->storeDir() / "Inbox.dbx");
+        const test::FileLock mailClient(fixture->storeDir() / "Inbox.dbx");
 
         saveToFiles(form);
         QCOMPARE(errorTexts(), QStringList{DbxError});
@@ -283,34 +265,36 @@ private slots:
     }
 
     void fileTimesAreTheMessageTimeInEitherZone() {
+        if (!test::ScopedTimeZone::supported) QSKIP(test::ScopedTimeZone::unsupportedReason);
         // 09:00 UTC: 10:00 local one hour ahead in standard time, 11:00 with daylight time.
         const std::uint64_t received = filetimeOf(2026, 3, 14, 9, 0, 0);
-        const std::time_t expected = std::time_t((received - 116444736000000000ull) / 10000000);
+        const qint64 expected = qint64((received - 116444736000000000ull) / 10000000);
         const char* zones[] = {"XST-1", "XST-1XDT-2,0/0,J365/25"};
+        const QString saved = QString::fromStdString((outDir / "[dated].eml").string());
         for (const char* zone : zones) {
-            setZone(zone);
+            const test::ScopedTimeZone inForce(zone);
             fs::remove_all(outDir);
             fs::create_directories(outDir);
             TForm1& form = openInbox({message("dated", "x\r\n", received)});
             saveToFiles(form, [](TForm2* dialog) {
                 dialog->findChild<QCheckBox*>("CheckBox2")->setChecked(true);
             });
-            struct stat info {};
-            QCOMPARE(::stat((outDir / "[dated].eml").c_str(), &info), 0);
-            QCOMPARE(info.st_mtime, expected);
-            QCOMPARE(info.st_atime, expected);
+            const QFileInfo info(saved);
+            QVERIFY(info.exists());
+            QCOMPARE(info.lastModified().toSecsSinceEpoch(), expected);
+            QCOMPARE(info.lastRead().toSecsSinceEpoch(), expected);
             fixture->destroyWindow();
         }
 
         // Without the option the file keeps the time of its writing.
-        setZone("XST-1");
+        const test::ScopedTimeZone inForce("XST-1");
         fs::remove_all(outDir);
         fs::create_directories(outDir);
         TForm1& form = openInbox({message("dated", "x\r\n", received)});
         saveToFiles(form);
-        struct stat info {};
-        QCOMPARE(::stat((outDir / "[dated].eml").c_str(), &info), 0);
-        QVERIFY(std::abs(info.st_mtime - std::time(nullptr)) < 60);
+        const QFileInfo info(saved);
+        QVERIFY(info.exists());
+        QVERIFY(std::abs(info.lastModified().toSecsSinceEpoch() - std::time(nullptr)) < 60);
     }
 
     void theSingleFileHoldsTheMessagesBetweenBlankLines() {
@@ -332,20 +316,15 @@ private slots:
     }
 
     void aFailedSingleFileWriteKeepsTheChosenFile() {
+        if (!test::FileSizeLimit::supported) QSKIP(test::FileSizeLimit::unsupportedReason);
         TForm1& form = openInbox({message("a", textOf("a", 5000), filetimeOf(2001, 1, 1))});
         const fs::path chosen = outDir / "keep.txt";
         std::ofstream(chosen, std::ios::binary) << "the user's file";
 
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        const rlim_t previous = limit.rlim_cur;
-        limit.rlim_cur = 1000;  // the disk fills up after 1000 bytes
-        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        saveToSingleFile(form, chosen);
-        limit.rlim_cur = previous;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        std::signal(SIGXFSZ, handler);
+        {
+            const test::FileSizeLimit full(1000);  // the disk fills up after 1000 bytes
+            saveToSingleFile(form, chosen);
+        }
 
         QCOMPARE(errorTexts(), QStringList{"Error during file save to: " +
                                            QString::fromStdString(chosen.string())});

@@ -7,8 +7,10 @@
 #include "ui/TForm3.h"
 #include "ui/TForm6.h"
 #include "ui/TLongLabel.h"
+#include "ui/TReaderWindow.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -90,8 +92,24 @@ private slots:
         WindowFixture f;
         f.writeStandardStore();
         TForm1& form = f.start();
+        form.findChild<QAction*>("PreviewPane1")->trigger();
         QStringList cut = cutTexts(&form);
         QStringList unnamed = unnamedIcons(&form);
+        // Every part of the reader shown: the notice of a long message with its button, all
+        // six header fields, the attachments.
+        std::string longMessage =
+            "From: a@example.com\r\nTo: b@example.com\r\nCc: c@example.com\r\n"
+            "Reply-To: d@example.com\r\nSubject: Long\r\n"
+            "Date: Fri, 14 May 2004 16:45:12 +0200\r\n"
+            "Content-Type: multipart/mixed; boundary=b\r\n\r\n--b\r\n\r\n";
+        longMessage.append(2 << 20, 'x')
+            .append(
+                "\r\n--b\r\nContent-Type: image/png; name=a.png"
+                "\r\n\r\nx\r\n--b--\r\n");
+        TReaderWindow reader(longMessage, f.codePage, f.locale, f.dialogs, QString(), &form);
+        reader.show();
+        cut << cutTexts(&reader);
+        unnamed << unnamedIcons(&reader);
 
         TForm2 preferences(
             f.dialogs, f.codePage, [](const QString&) {}, &form);

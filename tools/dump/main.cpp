@@ -25,6 +25,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 
 using mq::dbx::le32;
@@ -237,6 +242,11 @@ int run(std::vector<std::string> args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The same bytes on every system: message texts as they were stored, lines ending in LF.
+    // A text-mode output would turn each LF into CR LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     try {
         return run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {

@@ -7,6 +7,11 @@
 #include "support/SeededRandom.h"
 #include "support/StoreBuilder.h"
 
+#ifdef _WIN32
+#include "platform/Unicode.h"
+#include "support/TempDir.h"
+#endif
+
 #include <string>
 #include <vector>
 
@@ -248,7 +253,7 @@ std::vector<DbxMessage> folderMessages(std::uint64_t seed, std::size_t count, Bo
 
 }  // namespace
 
-void writeSampleStore(const std::filesystem::path& dir) {
+std::filesystem::path writeSampleStore(const std::filesystem::path& dir) {
     StoreBuilder store;
     store.setFolderListName("Folders.dbx");
     std::vector<DbxMessage> inbox = folderMessages(1, 220, Box::Received);
@@ -266,7 +271,23 @@ void writeSampleStore(const std::filesystem::path& dir) {
 
     const std::filesystem::path storeDir = dir / "store";
     store.write(storeDir);
-    writeStoreRegistry(registryFileIn(dir / "config"), storeDir.string());
+#ifdef _WIN32
+    // One value under the mail client's own key, in the form the registry editor imports.
+    const std::filesystem::path registry = dir / "mailquarry-sample.reg";
+    writeStoreRegistry(registry, storeDir.string(), StoreRootKey::Global);
+    std::u16string text;
+    utf8ToUtf16(test::readFile(registry), text);
+    std::string utf16le = "\xFF\xFE";
+    for (const char16_t c : text) {
+        utf16le += static_cast<char>(c & 0xFF);
+        utf16le += static_cast<char>(c >> 8);
+    }
+    test::writeFile(registry, utf16le);
+#else
+    const std::filesystem::path registry = registryFileIn(dir / "config");
+    writeStoreRegistry(registry, storeDir.string());
+#endif
+    return registry;
 }
 
 }  // namespace mq

@@ -13,9 +13,15 @@ int main(int argc, char** argv) {
     }
     try {
         const std::filesystem::path dir = std::filesystem::absolute(argv[1]);
-        mq::writeSampleStore(dir);
-        std::cout << "Store written to " << (dir / "store").string() << "\n"
-                  << "Use it with XDG_CONFIG_HOME=" << (dir / "config").string() << "\n";
+        const std::filesystem::path registry = mq::writeSampleStore(dir);
+        std::cout << "Store written to " << (dir / "store").string() << "\n";
+#ifdef _WIN32
+        std::cout << "To open it, import its Store Root into your registry (this replaces a\n"
+                  << "Store Root under HKEY_CURRENT_USER\\Software\\Microsoft\\Outlook Express):\n"
+                  << "    reg import \"" << registry.string() << "\"\n";
+#else
+        std::cout << "Use it with XDG_CONFIG_HOME=" << (dir / "config").string() << "\n";
+#endif
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "mailquarry-sample-store: " << e.what() << '\n';

@@ -1,0 +1,186 @@
+#include "WindowFixture.h"
+
+#include "sample-store/MimeSamples.h"
+#include "support/FileLock.h"
+#include "support/TempDir.h"
+#include "ui/AnsiText.h"
+#include "ui/MessageView.h"
+#include "ui/TReaderWindow.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTcpServer>
+#include <QTest>
+#include <QTextBrowser>
+
+#include <fstream>
+
+namespace mq {
+
+namespace {
+
+// The sample store's decoded messages, oldest first: Latin-1, KOI8-R, ..., the multipart
+// message with its attachments last.
+void writeSampleStore(WindowFixture& f) {
+    StoreBuilder store;
+    store.addFolder("Inbox", "Inbox.dbx", mimeSampleMessages(1));
+    store.addFolder("Empty", "Empty.dbx");
+    f.writeStore(store);
+}
+
+QString field(QWidget* view, const char* name) {
+    return view->findChild<QLineEdit*>(name)->text();
+}
+
+QTextBrowser* body(QWidget* view) {
+    return view->findChild<QTextBrowser*>("MessageText");
+}
+
+}  // namespace
+
+class ReaderWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void previewPaneFollowsTheCurrentRowAndSurvivesARestart() {
+        WindowFixture f;
+        writeSampleStore(f);
+        TForm1& form = f.start();
+        auto* pane = form.findChild<MessageView*>("PreviewPane");
+        QVERIFY(pane->isHidden());
+        form.findChild<QAction*>("PreviewPane1")->trigger();
+        QVERIFY(pane->isVisible());
+
+        f.clickFolder("Inbox");
+        f.clickRow(0);
+        QTRY_COMPARE(field(pane, "Subject"), QStringLiteral("Grüße aus Köln"));
+        QCOMPARE(field(pane, "From"), QStringLiteral("Jürgen Müller <juergen.mueller@example.de>"));
+        QVERIFY(body(pane)->toPlainText().contains(
+            QStringLiteral("Das Wetter ist schön, und der Dom ist so groß wie immer.")));
+        QTest::keyClick(f.list(), Qt::Key_Down);
+        QTRY_COMPARE(field(pane, "Subject"), QStringLiteral("Привет из Москвы"));
+
+        // The mail client holds the folder's file: a line in the pane, and no box.
+        {
+            const test::FileLock mailClient(f.storeDir() / "Inbox.dbx");
+            QTest::keyClick(f.list(), Qt::Key_Down);
+            QTRY_VERIFY(pane->findChild<QLabel*>("Notice")->isVisible());
+        }
+        QVERIFY(pane->findChild<QLabel*>("Notice")->text().contains("cannot be accessed"));
+        QVERIFY(f.dialogs.messages.empty());
+
+        f.closeWindow();
+        QCOMPARE(f.storedPref("View", "PreviewPane"), std::optional<std::string>("1"));
+        TForm1& again = f.start();
+        QVERIFY(again.findChild<QAction*>("PreviewPane1")->isChecked());
+        QVERIFY(again.findChild<MessageView*>("PreviewPane")->isVisible());
+    }
+
+    void anHtmlMessageLoadsNothingFromOutside() {
+        QTcpServer web;
+        QVERIFY(web.listen(QHostAddress::LocalHost));
+        WindowFixture f;
+        const std::string picture = (f.root() / "banner.png").string();
+        QImage red(300, 300, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(QString::fromStdString(picture)));
+        const std::string remote = "http://127.0.0.1:" + std::to_string(web.serverPort());
+        DbxMessage m;
+        m.subject = "Spring offers";
+        m.text =
+            "Subject: Spring offers\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
+            "<html><body style=\"background-image: url(" +
+            picture +
+            ")\">"
+            "<img src=\"" +
+            picture + "\"><img src=\"file://" + picture +
+            "\">"
+            "<img src=\"" +
+            remote + "/banner.jpg\"><table background=\"" + picture +
+            "\"><tr><td>Spring offers</td></tr></table>"
+            "<img src=\"" +
+            remote + "/open?id=1\" width=\"1\" height=\"1\"></body></html>\r\n";
+        StoreBuilder store;
+        store.addFolder("Inbox", "Inbox.dbx", {m});
+        f.writeStore(store);
+        TForm1& form = f.start();
+        form.findChild<QAction*>("PreviewPane1")->trigger();
+        f.clickFolder("Inbox");
+        f.clickRow(0);
+        QTextBrowser* text = body(form.findChild<MessageView*>("PreviewPane"));
+        QTRY_VERIFY(text->toPlainText().contains("Spring offers"));
+
+        QVERIFY(!web.waitForNewConnection(200));
+        // Neither as a picture nor as a background: no red anywhere, and no room made for it.
+        QVERIFY(text->document()->size().height() < 300);
+        const QImage shown = text->viewport()->grab().toImage();
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                QVERIFY(shown.pixelColor(x, y) != QColor(Qt::red));
+    }
+
+    void readerWindowSavesAnAttachmentAndShowsTheSource() {
+        WindowFixture f;
+        writeSampleStore(f);
+        TForm1& form = f.start();
+        f.clickFolder("Inbox");
+        const int last = f.list()->model()->rowCount() - 1;
+        const QRect row = f.list()->visualRect(f.list()->model()->index(last, 2));
+        QTest::mouseClick(f.list()->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(f.list()->viewport(), Qt::LeftButton, {}, row.center());
+        QCOMPARE(form.findChildren<TReaderWindow*>().size(), 1);
+        f.clickRow(0);
+        QTest::keyClick(f.list(), Qt::Key_Return);
+        QTRY_COMPARE(form.findChildren<TReaderWindow*>().size(), 2);
+        QPointer<TReaderWindow> first = form.findChildren<TReaderWindow*>()[1];
+        first->close();
+        QTRY_VERIFY(!first);
+
+        // The window keeps its own copy: another folder changes nothing in it.
+        f.clickFolder("Empty");
+        auto* reader = form.findChild<TReaderWindow*>();
+        QCOMPARE(reader->windowTitle(), QStringLiteral("“Nordlicht” report – final"));
+        auto* attachments = reader->findChild<QListWidget*>("Attachments");
+        auto* save = reader->findChild<QPushButton*>("SaveAttachment1");
+        QCOMPARE(attachments->count(), 2);
+        QVERIFY(!save->isEnabled());
+        attachments->setCurrentRow(0);
+
+        const std::filesystem::path target = f.root() / "report.pdf";
+        std::ofstream(target) << "mine";
+        save->click();  // the dialog is cancelled
+        QCOMPARE(test::readFile(target), std::string("mine"));
+        QVERIFY(f.dialogs.saveRequests.back()[2].endsWith(
+            QStringLiteral("/Grüße – Bericht Nordlicht.pdf")));
+        f.dialogs.saveAnswers << QString::fromStdString(target.string());
+        save->click();  // the dialog asked before naming the existing file
+        const std::string stored = mimeSampleMessages(1).back().text;
+        const std::size_t from = stored.find("JVBERi0");
+        const QByteArray pdf = QByteArray::fromBase64(
+            QByteArray::fromStdString(stored.substr(from, stored.find("==", from) + 2 - from)));
+        QCOMPARE(test::readFile(target), pdf.toStdString());
+        QVERIFY(f.dialogs.messages.empty());
+
+        reader->findChild<QPushButton*>("ShowSource1")->click();
+        auto* source = reader->findChild<QPlainTextEdit*>("SourceView");
+        QVERIFY(source->isVisible());
+        QCOMPARE(
+            source->toPlainText(),
+            widenAnsi(f.codePage, stored).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+
+        // The reader and its source go with the main window.
+        const QPointer<QPlainTextEdit> shown = source;
+        form.close();
+        QTRY_VERIFY(!shown);
+    }
+};
+
+}  // namespace mq
+
+QTEST_MAIN(mq::ReaderWindowTest)
+#include "ReaderWindowTest.moc"

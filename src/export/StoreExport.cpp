@@ -336,8 +336,8 @@ ExportPlan planExport(FolderMessages& source, const FolderList& folders,
     return plan;
 }
 
-ExportSummary ExportAllFolders(OperationHost& host, FolderMessages& source, const FolderList& folders,
-                               const ExportPlan& plan, const TPref& pref,
+ExportSummary ExportAllFolders(OperationHost& host, FolderMessages& source,
+                               const FolderList& folders, const ExportPlan& plan, const TPref& pref,
                                const FileNameItems& items, const LocaleSettings& locale) {
     return Exporter(host, source, folders, plan, pref, items, locale).run();
 }

@@ -41,8 +41,9 @@ ExportPlan planExport(FolderMessages& source, const FolderList& folders,
                       const std::vector<std::size_t>& chosen, std::string target,
                       ExportFormat format);
 
-// Writes the planned folders, their messages as `source` gives them, into plan.target (made when missing), nested as the store nests
-// them, and never replaces anything there: a name that is taken gets "(2)", "(3)", ...
+// Writes the planned folders, their messages as `source` gives them, into plan.target (made when
+// missing), nested as the store nests them, and never replaces anything there: a name that is taken
+// gets "(2)", "(3)", ...
 //  - mbox: one mboxrd file per folder, named after it; a subfolder's file lies in the folder
 //    "<parent's file>.sbd". A folder that is not exported but holds exported subfolders
 //    gets an empty file.
@@ -52,8 +53,8 @@ ExportPlan planExport(FolderMessages& source, const FolderList& folders,
 // Runs inside the progress dialog over all planned messages. A folder that cannot be read
 // or written is reported in the summary, by folder, and the rest goes on; nothing is shown
 // through the host's error box.
-ExportSummary ExportAllFolders(OperationHost& host, FolderMessages& source, const FolderList& folders,
-                               const ExportPlan& plan, const TPref& pref,
+ExportSummary ExportAllFolders(OperationHost& host, FolderMessages& source,
+                               const FolderList& folders, const ExportPlan& plan, const TPref& pref,
                                const FileNameItems& items,
                                const LocaleSettings& locale = LocaleSettings::user());
 

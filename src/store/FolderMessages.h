@@ -24,9 +24,9 @@ public:
     // Appends the folder's records to `list`, then hands `visit` each record's index and
     // text, in list order. A stop request ends the reading before the message being read is
     // visited, and so does `visit` returning false.
-    virtual void readFolderMessages(const std::string& fileName, MessageInfoList& list,
-                                    MessageReadObserver& observer,
-                                    const std::function<bool(std::size_t, std::string&)>& visit) = 0;
+    virtual void readFolderMessages(
+        const std::string& fileName, MessageInfoList& list, MessageReadObserver& observer,
+        const std::function<bool(std::size_t, std::string&)>& visit) = 0;
 };
 
 }  // namespace mq

@@ -96,9 +96,8 @@ void StoreReader::Read_OE_Message(const std::string& fileName, std::int32_t posi
 
 void StoreReader::readRecoveredMessage(const std::string& fileName, const RecoveredMessage& message,
                                        std::string& text, MessageReadObserver& observer) {
-    readStoreFile(storeFilePath(fileName), [&](ByteSource& file) {
-        dbx::readRecoveredText(file, message, text, observer);
-    });
+    readStoreFile(storeFilePath(fileName),
+                  [&](ByteSource& file) { dbx::readRecoveredText(file, message, text, observer); });
 }
 
 void StoreReader::readFile(const std::string& fileName,

@@ -145,8 +145,8 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     VST1Model* model_ = nullptr;
     QMenu* PopupMenu1 = nullptr;
-    QLabel* hintPanel_ = nullptr;    // status panel 0
-    QLabel* countsPanel_ = nullptr;  // status panel 1
+    QLabel* hintPanel_ = nullptr;       // status panel 0
+    QLabel* countsPanel_ = nullptr;     // status panel 1
     QLabel* recoveredPanel_ = nullptr;  // says where the recovered messages listed come from
     MessageView* PreviewPane = nullptr;
     QTimer previewTimer_;

@@ -100,7 +100,8 @@ void TForm1::showRecovered(RecoveredFolder found) {
     }
     if (!RecoveredMessages.empty()) {
         QString text = QStringLiteral("Recovered from ") + widen(CurrentFile) +
-                       QStringLiteral(": ") + counted(RecoveredMessages.size(), "message", "messages");
+                       QStringLiteral(": ") +
+                       counted(RecoveredMessages.size(), "message", "messages");
         if (incomplete > 0) text += QStringLiteral(" (%1 incomplete)").arg(incomplete);
         recoveredPanel_->setText(text);
         recoveredPanel_->show();

@@ -49,8 +49,9 @@ void TForm1::showError(const std::string& text) {
 }
 
 SelectedMessages TForm1::messageSource() {
-    return {store_, CurrentFile, MessageInfoList, {},
-            RecoveredMessages.empty() ? nullptr : &RecoveredMessages};
+    SelectedMessages messages{store_, CurrentFile, MessageInfoList, {}};
+    if (!RecoveredMessages.empty()) messages.recovered = &RecoveredMessages;
+    return messages;
 }
 
 SelectedMessages TForm1::selectedMessages() {

@@ -11,8 +11,8 @@
 #include <QListView>
 #include <QPushButton>
 #include <QTableView>
-#include <QTextBrowser>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <fstream>
 #include <iterator>
@@ -36,12 +36,14 @@ const std::string Minutes =
     "Received: from mx.example.com by mail.example.com; Wed, 5 Mar 2003 09:30:00 +0000\r\n"
     "From: Carla <carla@example.com>\r\nReply-To: lists@example.org\r\nSubject: Minutes\r\n"
     "Date: Tue, 4 Mar 2003 10:00:00 +0000\r\n\r\nWrite to dirk@example.net please.\r\n";
-const std::string Photos = "From: Hugo <hugo@example.com>\r\nSubject: Photos\r\n"
-                           "Date: Fri, 2 Jan 2004 08:00:00 +0000\r\n\r\n" +
-                           body(1500, 'p');
-const std::string Broken = "From: Eva <eva@example.com>\r\nSubject: Broken\r\n"
-                           "Date: Sat, 1 Jan 2005 12:00:00 +0000\r\n\r\n" +
-                           body(1500, 'b');
+const std::string Photos =
+    "From: Hugo <hugo@example.com>\r\nSubject: Photos\r\n"
+    "Date: Fri, 2 Jan 2004 08:00:00 +0000\r\n\r\n" +
+    body(1500, 'p');
+const std::string Broken =
+    "From: Eva <eva@example.com>\r\nSubject: Broken\r\n"
+    "Date: Sat, 1 Jan 2005 12:00:00 +0000\r\n\r\n" +
+    body(1500, 'b');
 
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -104,8 +106,9 @@ private slots:
         form.findChild<QAction*>("PreviewPane1")->trigger();
         fixture->clickRow(1);
         const auto* preview = form.findChild<MessageView*>("PreviewPane");
-        QTRY_VERIFY(preview->findChild<QTextBrowser*>("MessageText")->toPlainText().contains(
-            "Write to dirk@example.net"));
+        QTRY_VERIFY(preview->findChild<QTextBrowser*>("MessageText")
+                        ->toPlainText()
+                        .contains("Write to dirk@example.net"));
 
         fixture->clickFolder(QStringLiteral("Inbox"));
         QCOMPARE(fixture->list()->model()->rowCount(), 0);

@@ -72,11 +72,11 @@ std::string noRoomText(const std::string& path) {
 // the summary, by folder, instead of being shown message by message.
 class Exporter : public OperationHost {
 public:
-    Exporter(OperationHost& outer, StoreReader& reader, const FolderList& folders,
+    Exporter(OperationHost& outer, FolderMessages& source, const FolderList& folders,
              const ExportPlan& plan, const TPref& pref, const FileNameItems& items,
              const LocaleSettings& locale)
         : outer_(outer),
-          reader_(reader),
+          source_(source),
           folders_(folders),
           plan_(plan),
           pref_(pref),
@@ -186,7 +186,7 @@ private:
         progress().ProgressPrefix = "Exporting " + tree_.path(folder) + ": ";
         MessageInfoList infos;
         try {
-            reader_.readFolderMessages(file, infos, *this, [&](std::size_t i, std::string& text) {
+            source_.readFolderMessages(file, infos, *this, [&](std::size_t i, std::string& text) {
                 return write(infos, i, text);
             });
         } catch (const StoreError&) {
@@ -276,7 +276,7 @@ private:
     }
 
     OperationHost& outer_;
-    StoreReader& reader_;
+    FolderMessages& source_;
     const FolderList& folders_;
     const ExportPlan& plan_;
     const TPref& pref_;
@@ -311,7 +311,7 @@ std::vector<std::size_t> foldersWithFiles(const FolderList& folders) {
     return chosen;
 }
 
-ExportPlan planExport(StoreReader& reader, const FolderList& folders,
+ExportPlan planExport(FolderMessages& source, const FolderList& folders,
                       const std::vector<std::size_t>& chosen, std::string target,
                       ExportFormat format) {
     ExportPlan plan{std::move(target), format, {}, 0, {}};
@@ -320,7 +320,7 @@ ExportPlan planExport(StoreReader& reader, const FolderList& folders,
         if (folder >= folders.size() || folders[folder].FileName.empty()) continue;
         MessageInfoList infos;
         try {
-            reader.Read_OE_File(folders[folder].FileName, &infos);
+            source.readMessageRecords(folders[folder].FileName, infos);
         } catch (const StoreError&) {
             plan.failures.push_back(
                 {utf8(tree.path(folder)), cannotAccessText(utf8(folders[folder].FileName)), 0});
@@ -336,10 +336,10 @@ ExportPlan planExport(StoreReader& reader, const FolderList& folders,
     return plan;
 }
 
-ExportSummary ExportAllFolders(OperationHost& host, StoreReader& reader, const FolderList& folders,
-                               const ExportPlan& plan, const TPref& pref,
+ExportSummary ExportAllFolders(OperationHost& host, FolderMessages& source,
+                               const FolderList& folders, const ExportPlan& plan, const TPref& pref,
                                const FileNameItems& items, const LocaleSettings& locale) {
-    return Exporter(host, reader, folders, plan, pref, items, locale).run();
+    return Exporter(host, source, folders, plan, pref, items, locale).run();
 }
 
 }  // namespace mq

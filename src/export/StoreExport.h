@@ -4,6 +4,7 @@
 #include "platform/LocaleSettings.h"
 #include "save/FileNameItems.h"
 #include "save/TPref.h"
+#include "store/FolderMessages.h"
 #include "store/StoreReader.h"
 
 #include <cstddef>
@@ -34,14 +35,15 @@ struct ExportPlan {
     std::vector<ExportFailure> failures;
 };
 
-// Reads the records of each chosen folder (indexes into `folders`) to count its messages.
-// A folder whose file cannot be read is reported in the plan's failures and left out.
-ExportPlan planExport(StoreReader& reader, const FolderList& folders,
+// Reads the records of each chosen folder (indexes into `folders`) from `source` to count its
+// messages. A folder whose file cannot be read is reported in the plan's failures and left out.
+ExportPlan planExport(FolderMessages& source, const FolderList& folders,
                       const std::vector<std::size_t>& chosen, std::string target,
                       ExportFormat format);
 
-// Writes the planned folders into plan.target (made when missing), nested as the store nests
-// them, and never replaces anything there: a name that is taken gets "(2)", "(3)", ...
+// Writes the planned folders, their messages as `source` gives them, into plan.target (made when
+// missing), nested as the store nests them, and never replaces anything there: a name that is taken
+// gets "(2)", "(3)", ...
 //  - mbox: one mboxrd file per folder, named after it; a subfolder's file lies in the folder
 //    "<parent's file>.sbd". A folder that is not exported but holds exported subfolders
 //    gets an empty file.
@@ -51,8 +53,8 @@ ExportPlan planExport(StoreReader& reader, const FolderList& folders,
 // Runs inside the progress dialog over all planned messages. A folder that cannot be read
 // or written is reported in the summary, by folder, and the rest goes on; nothing is shown
 // through the host's error box.
-ExportSummary ExportAllFolders(OperationHost& host, StoreReader& reader, const FolderList& folders,
-                               const ExportPlan& plan, const TPref& pref,
+ExportSummary ExportAllFolders(OperationHost& host, FolderMessages& source,
+                               const FolderList& folders, const ExportPlan& plan, const TPref& pref,
                                const FileNameItems& items,
                                const LocaleSettings& locale = LocaleSettings::user());
 

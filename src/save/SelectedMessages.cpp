@@ -15,11 +15,16 @@ void readMessageText(const SelectedMessages& messages, const TMessHead& message,
                      MessageReadObserver& observer) {
     text.clear();
     // A row whose record is not in the list has no text to read.
-    const auto index = message.InfoIndex;
-    const std::int32_t position = index >= 0 && std::size_t(index) < messages.infos.size()
-                                      ? messages.infos[std::size_t(index)].MessagePosition
-                                      : 0;
-    messages.reader.Read_OE_Message(messages.CurrentFile, position, text, observer);
+    const auto index = static_cast<std::size_t>(message.InfoIndex);
+    if (message.InfoIndex < 0 || index >= messages.infos.size()) return;
+    if (messages.recovered) {
+        if (index < messages.recovered->size())
+            messages.reader.readRecoveredMessage(messages.CurrentFile, (*messages.recovered)[index],
+                                                 text, observer);
+        return;
+    }
+    messages.reader.Read_OE_Message(messages.CurrentFile, messages.infos[index].MessagePosition,
+                                    text, observer);
 }
 
 bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,

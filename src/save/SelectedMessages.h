@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/RecoveryScan.h"
 #include "store/StoreReader.h"
 #include "store/TMessHead.h"
 
@@ -18,10 +19,12 @@ struct SelectedMessages {
     std::string CurrentFile;  // bare name of the folder's .dbx file
     const MessageInfoList& infos;
     std::vector<const TMessHead*> rows;
+    // Set when the rows are recovered messages: record i of `infos` describes message i.
+    const RecoveredMessageList* recovered = nullptr;
 };
 
 // The stored text of `message` into `text`: empty for a row whose record is gone or holds no
-// text. Throws what StoreReader::Read_OE_Message throws.
+// text. Throws what the store reader throws.
 void readMessageText(const SelectedMessages& messages, const TMessHead& message, std::string& text,
                      MessageReadObserver& observer);
 

@@ -67,6 +67,10 @@ void StoreReader::Read_OE_File(const std::string& fileName, MessageInfoList* lis
                   [list](ByteSource& file) { dbx::readMessageRecords(file, *list); });
 }
 
+void StoreReader::readMessageRecords(const std::string& fileName, MessageInfoList& list) {
+    Read_OE_File(fileName, &list);
+}
+
 void StoreReader::readFolderMessages(const std::string& fileName, MessageInfoList& list,
                                      MessageReadObserver& observer,
                                      const std::function<bool(std::size_t, std::string&)>& visit) {
@@ -88,6 +92,17 @@ void StoreReader::Read_OE_Message(const std::string& fileName, std::int32_t posi
     if (position <= 0) return;
     readStoreFile(storeFilePath(fileName),
                   [&](ByteSource& file) { dbx::readMessageText(file, position, text, observer); });
+}
+
+void StoreReader::readRecoveredMessage(const std::string& fileName, const RecoveredMessage& message,
+                                       std::string& text, MessageReadObserver& observer) {
+    readStoreFile(storeFilePath(fileName),
+                  [&](ByteSource& file) { dbx::readRecoveredText(file, message, text, observer); });
+}
+
+void StoreReader::readFile(const std::string& fileName,
+                           const std::function<void(ByteSource&)>& read) {
+    readStoreFile(storeFilePath(fileName), read);
 }
 
 }  // namespace mq

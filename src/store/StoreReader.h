@@ -2,8 +2,10 @@
 
 #include "platform/ByteSource.h"
 #include "platform/Registry.h"
+#include "store/FolderMessages.h"
 #include "store/MessageReadObserver.h"
 #include "store/RecordList.h"
+#include "store/RecoveryScan.h"
 #include "store/Toe5Records.h"
 
 #include <cstddef>
@@ -14,14 +16,13 @@
 namespace mq {
 
 using FolderList = RecordList<Toe5_FolderInfo>;
-using MessageInfoList = RecordList<Toe5_MessageInfo>;
 
 // Reads .dbx files of the store folder. Each call resolves the store folder afresh, opens
 // the file with no sharing, reads it and closes it on every path. Failures to open or read
 // the file raise StoreError naming it; damage inside a file never raises: what lies outside
 // the file or the record is ignored. A failure to look up the store folder raises
 // RegistryError.
-class StoreReader {
+class StoreReader : public FolderMessages {
 public:
     // The store folder the registry names, looked up for every file.
     explicit StoreReader(Registry& registry) : registry_(&registry) {}
@@ -39,14 +40,23 @@ public:
     void Read_OE_Message(const std::string& fileName, std::int32_t position, std::string& text,
                          MessageReadObserver& observer);
 
-    // A whole folder from one open of its file: appends its records to `list`, then hands
-    // `visit` each record's index and text (as Read_OE_Message reads it; empty without a
-    // position), in load order. A stop request ends the reading before the message being
-    // read is visited, and so does `visit` returning false. The folder list's own name
-    // gives nothing.
+    // Read_OE_File for a folder's messages.
+    void readMessageRecords(const std::string& fileName, MessageInfoList& list) override;
+
+    // A whole folder from one open of its file, each text as Read_OE_Message reads it (empty
+    // without a position). The folder list's own name gives nothing.
     void readFolderMessages(const std::string& fileName, MessageInfoList& list,
                             MessageReadObserver& observer,
-                            const std::function<bool(std::size_t, std::string&)>& visit);
+                            const std::function<bool(std::size_t, std::string&)>& visit) override;
+
+    // The text of a message the recovery scan found in the file, as dbx::readRecoveredText
+    // reads it. Its position is unsigned: recovered texts lie past 2 GB too.
+    void readRecoveredMessage(const std::string& fileName, const RecoveredMessage& message,
+                              std::string& text, MessageReadObserver& observer);
+
+    // Opens the file, hands it to `read` and closes it on every path, for readers beside
+    // this one.
+    void readFile(const std::string& fileName, const std::function<void(ByteSource&)>& read);
 
     // The full path of a store file as the reader would open it.
     std::string storeFilePath(const std::string& fileName);

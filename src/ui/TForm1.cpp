@@ -146,6 +146,7 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     countsPanel_->setMinimumWidth(CountsPanelWidth);
     ui->StatusBar1->addWidget(hintPanel_);
     ui->StatusBar1->addWidget(countsPanel_, 1);
+    setUpRecovery();
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -320,34 +321,43 @@ void TForm1::ListBox1Click() {
         return;
     }
     CurrentFile = FolderList[static_cast<std::size_t>(index)].FileName;
+    ui->RecoverMessages1->setEnabled(!CurrentFile.empty());
 
-    MessageInfoList.clear();
-    for (int column = 0; column < VST1Model::ColumnCount; ++column)
-        model_->setHeaderImageIndex(column, -1);
-    setRowCount(0);
-    MessageList.clear();
-
+    clearMessageList();
     try {
         if (!CurrentFile.empty()) store_.Read_OE_File(CurrentFile, &MessageInfoList);
         // A folder too big for the memory there is fails like an unreadable one.
-        if (!MessageInfoList.empty()) {
-            MessageList = buildMessageList(MessageInfoList);
-            SortAscending = true;
-            SortColumns(static_cast<int>(MessageColumn::Received));
-        }
+        listMessages();
     } catch (const std::exception&) {
-        MessageList.clear();
-        MessageInfoList.clear();  // gives back what the box may need
+        clearMessageList();  // gives back what the box may need
         dialogs_.showError(QStringLiteral("DBX File ") + widen(CurrentFile) +
                            QStringLiteral(" cannot be accessed, make sure that Outlook Express "
                                           "is not running"));
         Exit1Click();
     }
 
-    setRowCount(static_cast<int>(MessageInfoList.size()));
-    ui->VST1->viewport()->update();
     VST1Click();
     QApplication::restoreOverrideCursor();
+}
+
+void TForm1::clearMessageList() {
+    MessageInfoList.clear();
+    RecoveredMessages = {};
+    recoveredPanel_->hide();
+    for (int column = 0; column < VST1Model::ColumnCount; ++column)
+        model_->setHeaderImageIndex(column, -1);
+    setRowCount(0);
+    MessageList.clear();
+}
+
+void TForm1::listMessages() {
+    if (!MessageInfoList.empty()) {
+        MessageList = buildMessageList(MessageInfoList);
+        SortAscending = true;
+        SortColumns(static_cast<int>(MessageColumn::Received));
+    }
+    setRowCount(static_cast<int>(MessageInfoList.size()));
+    ui->VST1->viewport()->update();
 }
 
 void TForm1::setRowCount(int rows) {
@@ -364,7 +374,7 @@ QString TForm1::VST1GetText(int row, int column) const {
         case 1:
             return widen(shown(message.ReplyTo));
         case 2:
-            return widen(shown(message.Subject));
+            return incompleteMark(message) + widen(shown(message.Subject));
         case 3:
             return widen(shown(message.To));
         case 4:

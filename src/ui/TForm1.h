@@ -6,6 +6,7 @@
 #include "platform/AnsiCodePage.h"
 #include "platform/LocaleSettings.h"
 #include "platform/Registry.h"
+#include "recover/RecoveredFolder.h"
 #include "save/FileList.h"
 #include "save/FileNameItems.h"
 #include "save/SelectedMessages.h"
@@ -76,6 +77,9 @@ public:
     void SaveSelectedtoIndividualFiles1Click();
     void SaveSelectedToaSingleFile1Click();
     void ExportAllFolders1Click();
+    // Scans the current folder's file for the messages its index no longer reaches and lists
+    // them in place of the folder's own; choosing a folder again lists those.
+    void RecoverMessages1Click();
     void ExtractReplyToEmailAddresses1Click();
     void ExtractMessageBodyEmailAddresses1Click();
     void ExtractBothReplytoandmessagebodyemailaddresses1Click();
@@ -88,6 +92,7 @@ public:
     void SaveMessagesToSingleFile(const std::string& path) override;
     void ExtractBodyAddresses() override;
     void ExportAllFolders() override;
+    void RecoverMessages() override;
     void showError(const std::string& text) override;
 
 protected:
@@ -108,6 +113,14 @@ private:
     void connectSurfaces();
     void applyIcons();
     void setRowCount(int rows);
+    // Empties the message list and the lists behind it, and leaves the recovered messages.
+    void clearMessageList();
+    // Fills the message list from MessageInfoList, oldest first by Received.
+    void listMessages();
+    void setUpRecovery();
+    void showRecovered(RecoveredFolder found);
+    // What the Subject cell shows before the subject of a recovered message that is cut short.
+    QString incompleteMark(const TMessHead& message) const;
     // The stored text of the message at `row` of the list into `text`: the one way the pane
     // and the reader windows read a message. False when there is no such row; throws what
     // the store reader throws.
@@ -119,6 +132,8 @@ private:
     void schedulePreview();
     void ShowPreview();
     QString widen(std::string_view text) const;
+    // Where the rows' texts are read from, for any of them.
+    SelectedMessages messageSource();
     // The selected rows from the top down, with the store they are read from.
     SelectedMessages selectedMessages();
     // Shows the progress dialog that runs PendingOperation.
@@ -130,8 +145,9 @@ private:
     std::unique_ptr<Ui::TForm1> ui;
     VST1Model* model_ = nullptr;
     QMenu* PopupMenu1 = nullptr;
-    QLabel* hintPanel_ = nullptr;    // status panel 0
-    QLabel* countsPanel_ = nullptr;  // status panel 1
+    QLabel* hintPanel_ = nullptr;       // status panel 0
+    QLabel* countsPanel_ = nullptr;     // status panel 1
+    QLabel* recoveredPanel_ = nullptr;  // says where the recovered messages listed come from
     MessageView* PreviewPane = nullptr;
     QTimer previewTimer_;
 
@@ -162,6 +178,11 @@ private:
     // Exist only while the export command runs.
     std::optional<mq::ExportPlan> PendingExport;
     std::optional<mq::ExportSummary> ExportResult;
+    // The messages the rows stand for while recovered messages are listed; record i of
+    // MessageInfoList describes message i. Empty otherwise.
+    RecoveredMessageList RecoveredMessages;
+    // What the recovery scan found, while its command runs.
+    std::optional<RecoveredFolder> PendingRecovery;
 };
 
 }  // namespace mq

@@ -77,8 +77,7 @@ bool TForm1::readRowText(int row, std::string& text) {
     text.clear();
     if (row < 0 || static_cast<std::size_t>(row) >= MessageList.size()) return false;
     WholeRead observer;
-    readMessageText(SelectedMessages{store_, CurrentFile, MessageInfoList, {}},
-                    MessageList[static_cast<std::size_t>(row)], text, observer);
+    readMessageText(messageSource(), MessageList[static_cast<std::size_t>(row)], text, observer);
     return true;
 }
 

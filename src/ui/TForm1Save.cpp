@@ -48,8 +48,14 @@ void TForm1::showError(const std::string& text) {
     dialogs_.showError(QString::fromStdString(text));
 }
 
-SelectedMessages TForm1::selectedMessages() {
+SelectedMessages TForm1::messageSource() {
     SelectedMessages messages{store_, CurrentFile, MessageInfoList, {}};
+    if (!RecoveredMessages.empty()) messages.recovered = &RecoveredMessages;
+    return messages;
+}
+
+SelectedMessages TForm1::selectedMessages() {
+    SelectedMessages messages = messageSource();
     for (const int row : selectedRows())
         if (row >= 0 && static_cast<std::size_t>(row) < MessageList.size())
             messages.rows.push_back(&MessageList[static_cast<std::size_t>(row)]);

@@ -84,6 +84,9 @@ void TForm3::FormActivate() {
             case 4:
                 owner_.ExportAllFolders();
                 break;
+            case 5:
+                owner_.RecoverMessages();
+                break;
             default:
                 break;
         }

@@ -16,7 +16,8 @@ struct ProgressState {
     // UTF-8 as the file system names it
     std::string ProgressItem;
     std::string ProgressPrefix;  // "Saving Message: ", "Adding Message: ", "Scanning Message: "
-    // 1 individual files, 2 single file, 3 body addresses, 4 export of whole folders
+    // 1 individual files, 2 single file, 3 body addresses, 4 export of whole folders,
+    // 5 recovery scan of the current folder
     std::int32_t PendingOperation = 0;
     bool Cancelled = false;
 

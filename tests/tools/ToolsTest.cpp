@@ -5,6 +5,7 @@
 #include "support/DbxWriter.h"
 #include "support/Environment.h"
 #include "support/FileLock.h"
+#include "support/GeneratedFolder.h"
 #include "support/StoreBuilder.h"
 #include "support/TempDir.h"
 #include "support/UserRegistry.h"
@@ -317,6 +318,37 @@ TEST(ExportTool, ExportsAStoreAndSaysWhatItCouldNot) {
         EXPECT_EQ(run(dir, MQ_EXPORT_TOOL, args).status, 1);
     }
 }
+
+#ifdef MQ_EXPORT_RECOVERS
+// A folder whose index is gone: its messages come back, each as it was stored, and an mbox
+// reader of its own finds them there.
+TEST(ExportTool, RecoversWhatAFolderNoLongerLists) {
+    test::TempDir dir;
+    constexpr std::size_t Count = 40;
+    const GeneratedStore store = writeGeneratedStore(dir.path(), Count, 1400);
+    const fs::path folder = store.storeDir / store.folderFile;
+    std::fstream(folder, std::ios::binary | std::ios::in | std::ios::out)
+        .seekp(48)
+        .write("\0\0\0\0", 4);
+    const fs::path expected = dir.path() / "expected";
+    fs::create_directory(expected);
+    for (std::size_t i = 0; i < Count; ++i) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%03zu", i);
+        std::ofstream(expected / name, std::ios::binary) << generatedText(i, 1400);
+    }
+
+    const fs::path out = dir.path() / "out";
+    const ToolRun recovered =
+        run(dir, MQ_EXPORT_TOOL,
+            {"--recover", "--store", test::toUtf8(store.storeDir), test::toUtf8(out)});
+    EXPECT_EQ(recovered.status, 0) << recovered.err;
+    EXPECT_TRUE(recovered.out.starts_with("40 messages of 1 folder exported"));
+    const ToolRun read = test::ChildProcess::run(
+        MQ_PYTHON, {MQ_READ_MBOX, test::toUtf8(out / "Generated"), test::toUtf8(expected)});
+    EXPECT_EQ(read.status, 0) << read.out;
+}
+#endif
 
 }  // namespace
 }  // namespace mq

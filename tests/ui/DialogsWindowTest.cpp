@@ -51,6 +51,7 @@ public:
         }
     }
     void ExportAllFolders() override { ++runs; }
+    void RecoverMessages() override { ++runs; }
     void showError(const std::string& text) override { errors.push_back(text); }
     int runs = 0;
     int notificationLimit = 0;  // the body-address run notifies until cancelled or this many
@@ -301,7 +302,7 @@ private slots:
     }
 
     void progressDialogRunsThePendingOperationOnce() {
-        const int operations[] = {1, 2, 3, 4, 99};
+        const int operations[] = {1, 2, 3, 4, 5, 99};
         for (const int operation : operations) {
             CountingSubject subject;
             subject.progress().ProgressTotal = 4;

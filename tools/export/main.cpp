@@ -10,6 +10,9 @@
 #include "save/FileNameItems.h"
 #include "save/TPref.h"
 #include "store/StoreReader.h"
+#ifdef MAILQUARRY_WITH_RECOVER
+#include "recover/RecoveredFolders.h"
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -23,7 +26,8 @@
 namespace {
 
 constexpr const char* Help =
-    "usage: mailquarry-export [--store DIR] [--format mbox|eml] [--folder NAME]... OUTDIR\n"
+    "usage: mailquarry-export [--recover] [--store DIR] [--format mbox|eml] [--folder NAME]...\n"
+    "                         OUTDIR\n"
     "\n"
     "Exports the folders of an Outlook Express 5 mail store into OUTDIR, which is made\n"
     "when missing. The store is only read.\n"
@@ -36,6 +40,10 @@ constexpr const char* Help =
     "                 per message, named by Mailquarry's save preferences\n"
     "  --folder NAME  only this folder: its name, or its path such as Projects/Nordlicht;\n"
     "                 may be given more than once (default: every folder with messages)\n"
+    "  --recover      instead of the messages a folder lists, the ones its index no longer\n"
+    "                 reaches: a scan of each folder's file finds their texts, which are\n"
+    "                 written as they remain (cut short where a block was overwritten);\n"
+    "                 folders where nothing is found are left out\n"
     "  --help         this text\n"
     "\n"
     "Nothing in OUTDIR is replaced: a name that is taken gets (2), (3), ... A folder whose\n"
@@ -54,6 +62,7 @@ public:
 
 struct Arguments {
     std::optional<std::string> store;
+    bool recover = false;
     mq::ExportFormat format = mq::ExportFormat::Mbox;
     std::vector<std::string> folders;  // 8-bit texts, like the store's names
     std::string target;                // as the file system names it
@@ -86,6 +95,11 @@ Arguments parse(int argc, char** argv) {
         };
         if (arg == "--help" || arg == "-h") {
             args.help = true;
+        } else if (arg == "--recover") {
+#ifndef MAILQUARRY_WITH_RECOVER
+            throw UsageError("this build cannot recover messages: it has no GMime");
+#endif
+            args.recover = true;
         } else if (arg == "--store") {
             args.store = value();
         } else if (arg == "--format") {
@@ -131,6 +145,19 @@ std::vector<std::size_t> chosenFolders(const mq::FolderList& folders,
     return chosen;
 }
 
+#ifdef MAILQUARRY_WITH_RECOVER
+// The scans before an export: Ctrl-C stops them too.
+class Interruptible : public mq::RecoveryScanObserver {
+public:
+    explicit Interruptible(const mq::ProgressLine& progress) : progress_(progress) {}
+    bool cancelled() const override { return progress_.cancelled(); }
+    void scanned(std::uint64_t, std::uint64_t) override {}
+
+private:
+    const mq::ProgressLine& progress_;
+};
+#endif
+
 // The save preferences name the .eml files. Read without writing: a user who never ran the
 // program has no key for them, keeps it that way and gets their defaults.
 mq::TPref preferences(mq::Registry& user) {
@@ -165,11 +192,25 @@ int run(const Arguments& args) {
     mq::FileNameItems items;
     mq::parseFileNameFormat(pref.FileNameFormat, items);
 
-    const mq::ExportPlan plan = mq::planExport(
-        reader, folders, chosenFolders(folders, args.folders), args.target, args.format);
     mq::ProgressLine progress;
+    mq::FolderMessages* source = &reader;
+#ifdef MAILQUARRY_WITH_RECOVER
+    Interruptible scan(progress);
+    mq::RecoveredFolders recovered(reader, scan);
+    if (args.recover) source = &recovered;
+#endif
+    mq::ExportPlan plan = mq::planExport(*source, folders, chosenFolders(folders, args.folders),
+                                         args.target, args.format);
+    if (args.recover) {
+        // A file for every folder where nothing was found would bury the ones that matter.
+        std::erase_if(plan.folders, [&](std::size_t folder) {
+            mq::MessageInfoList found;
+            source->readMessageRecords(folders[folder].FileName, found);
+            return found.empty();
+        });
+    }
     const mq::ExportSummary summary =
-        mq::ExportAllFolders(progress, reader, folders, plan, pref, items);
+        mq::ExportAllFolders(progress, *source, folders, plan, pref, items);
     progress.finish();
     std::printf("%s\n", mq::exportSummaryText(summary, args.target).c_str());
     return summary.complete() ? 0 : 2;

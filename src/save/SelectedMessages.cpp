@@ -1,7 +1,6 @@
 #include "save/SelectedMessages.h"
 
 #include "platform/AnsiCodePage.h"
-
 #include "platform/RegistryError.h"
 #include "store/StoreError.h"
 #include "view/OperationHost.h"

@@ -3,6 +3,8 @@
 #include "message/DecodedMessage.h"
 #include "message/TextConversion.h"
 
+#include <cstring>
+
 namespace mq {
 
 namespace {
@@ -31,7 +33,8 @@ public:
         return decoded ? decoded.get() : value;
     }
 
-    // An address list in its usual written form; as text when it holds no address.
+    // An address list in its usual written form; as text when it holds no address, or
+    // when what the parser took for an address is an encoded word (a name written alone).
     std::string addresses(const char* name) const {
         const std::string value = unfolded(name);
         if (value.empty()) return value;
@@ -39,7 +42,8 @@ public:
             internet_address_list_parse(options_.get(), value.c_str()));
         GmimeText written(list ? internet_address_list_to_string(list.get(), nullptr, FALSE)
                                : nullptr);
-        return written && *written ? written.get() : text(name);
+        const bool readable = written && *written && !std::strstr(written.get(), "=?");
+        return readable ? written.get() : text(name);
     }
 
 private:
@@ -72,6 +76,8 @@ void decodeHeaderFields(GMimeMessage* message, const char* bodyCharset, const An
     out.replyTo = header.addresses("Reply-To");
     out.subject = header.text("Subject");
     out.date = header.text("Date");
+    for (std::string* field : {&out.from, &out.to, &out.cc, &out.replyTo, &out.subject, &out.date})
+        markNuls(*field);
 }
 
 }  // namespace mq

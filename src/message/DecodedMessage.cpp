@@ -25,8 +25,8 @@ bool cutToLimit(std::string& bytes, std::size_t limit) {
 }
 
 // Text for the window: UTF-8 with LF line ends.
-std::string displayText(std::string_view bytes, const char* charset, const AnsiCodePage& page) {
-    std::string text = textToUtf8(bytes, charset, page);
+std::string displayText(std::string bytes, const char* charset, const AnsiCodePage& page) {
+    std::string text = textToUtf8(std::move(bytes), charset, page);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n') text[kept++] = text[i];
@@ -43,6 +43,8 @@ struct BodyBytes {
 
 BodyBytes readBody(GMimeObject* body, std::size_t limit) {
     BodyBytes out;
+    // Room for the text at once: growing by doubling would hold up to twice a long one.
+    out.bytes.reserve(std::min(storedContentSize(body), limit) + 1);
     // A multipart whose parts could not be found has only its text as stored.
     out.raw = GMIME_IS_MULTIPART(body) || hasUnreadableType(body);
     readData(
@@ -83,7 +85,7 @@ MessageAttachment describeAttachment(GMimeObject* part, const AnsiCodePage& page
     MessageAttachment attachment;
     const char* name = g_mime_object_get_content_disposition_parameter(part, "filename");
     if (!name) name = g_mime_object_get_content_type_parameter(part, "name");
-    if (name) attachment.name = textToUtf8(name, nullptr, page);
+    if (name) attachment.name = textToUtf8(std::string_view(name), nullptr, page);
     GmimeText type(g_mime_content_type_get_mime_type(g_mime_object_get_content_type(part)));
     attachment.contentType = type.get();
     attachment.size = partDataSize(part);
@@ -101,7 +103,7 @@ DecodedMessage decodeMessage(std::string_view storedText, const AnsiCodePage& pa
         // No header block to start from: all of it is text.
         std::string text(storedText.substr(0, std::min(storedText.size(), limits.bodyBytes) + 1));
         out.bodyTruncated = cutToLimit(text, limits.bodyBytes);
-        out.body = displayText(text, nullptr, page);
+        out.body = displayText(std::move(text), nullptr, page);
         out.bodyIsRaw = true;
         return out;
     }
@@ -117,7 +119,7 @@ DecodedMessage decodeMessage(std::string_view storedText, const AnsiCodePage& pa
             filesText = std::move(body.bytes);
             body.bytes = withoutBlocks(filesText, files);
         }
-        out.body = displayText(body.bytes, charset, page);
+        out.body = displayText(std::move(body.bytes), charset, page);
         out.bodyIsHtml = isHtmlPart(parts.body) && !body.raw;
         out.bodyTruncated = body.truncated;
         out.bodyIsRaw = body.raw;

@@ -2,6 +2,7 @@
 
 #include "message/DecodedMessage.h"
 #include "message/TextConversion.h"
+#include "platform/TextDirection.h"
 
 #include <cstring>
 
@@ -40,6 +41,7 @@ public:
         if (value.empty()) return value;
         GmimePtr<InternetAddressList> list(
             internet_address_list_parse(options_.get(), value.c_str()));
+        if (list) isolateNames(list.get());
         GmimeText written(list ? internet_address_list_to_string(list.get(), nullptr, FALSE)
                                : nullptr);
         const bool readable = written && *written && !std::strstr(written.get(), "=?");
@@ -47,6 +49,18 @@ public:
     }
 
 private:
+    // A name that turns the direction of text would turn the address after it too.
+    static void isolateNames(InternetAddressList* list) {
+        for (int i = 0; i < internet_address_list_length(list); ++i) {
+            InternetAddress* address = internet_address_list_get_address(list, i);
+            const char* name = internet_address_get_name(address);
+            if (name && hasDirectionControls(name))
+                internet_address_set_name(address, isolatedDirection(name).c_str());
+            if (INTERNET_ADDRESS_IS_GROUP(address))
+                isolateNames(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address)));
+        }
+    }
+
     std::string unfolded(const char* name) const {
         GMimeHeader* header = g_mime_header_list_get_header(headers_, name);
         const char* raw = header ? g_mime_header_get_raw_value(header) : nullptr;

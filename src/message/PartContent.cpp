@@ -140,6 +140,13 @@ bool readContent(GMimeObject* part, bool decode, const ContentSink& sink) {
     return base64.valid();
 }
 
+std::size_t storedContentSize(GMimeObject* part) {
+    GMimeDataWrapper* content =
+        GMIME_IS_PART(part) ? g_mime_part_get_content(GMIME_PART(part)) : nullptr;
+    const gint64 length = content ? g_mime_stream_length(g_mime_data_wrapper_get_stream(content)) : 0;
+    return length > 0 ? static_cast<std::size_t>(length) : 0;
+}
+
 void readData(GMimeObject* part, const ContentSink& sink, const std::function<void()>& restart) {
     if (readContent(part, true, sink)) return;
     restart();

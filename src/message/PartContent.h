@@ -21,6 +21,9 @@ bool readContent(GMimeObject* part, bool decode, const ContentSink& sink);
 // sink was given before that showed); an attached message as its text.
 void readData(GMimeObject* part, const ContentSink& sink, const std::function<void()>& restart);
 
+// The size of a leaf part's content as stored, which decoding makes no larger; 0 for others.
+std::size_t storedContentSize(GMimeObject* part);
+
 // What readData hands over, whole; and its size, which is what saving the part writes.
 std::string partData(GMimeObject* part);
 std::uint64_t partDataSize(GMimeObject* part);

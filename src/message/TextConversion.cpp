@@ -115,6 +115,18 @@ std::string textToUtf8(std::string_view bytes, const char* charset, const AnsiCo
     return text;
 }
 
+std::string textToUtf8(std::string&& bytes, const char* charset, const AnsiCodePage& page) {
+    const bool utf8Declared =
+        charset && namedAs(g_mime_charset_canon_name(charset), {"UTF-8", "us-ascii", "ascii"});
+    // Most texts are UTF-8 (or ASCII) already: no second copy of a long one.
+    if ((!charset || !*charset || utf8Declared) && bytes.find('\0') == std::string::npos &&
+        bytes.find(NulStandIn) == std::string::npos &&
+        g_utf8_validate_len(bytes.data(), bytes.size(), nullptr)) {
+        return std::move(bytes);
+    }
+    return textToUtf8(std::string_view(bytes), charset, page);
+}
+
 std::string ansiCharset(const AnsiCodePage& page) {
     return "CP" + std::to_string(page.codePage());
 }

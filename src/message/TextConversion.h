@@ -21,6 +21,8 @@ void markNuls(std::string& text);
 // A NUL becomes U+FFFD. After an invalid sequence the conversion starts afresh, so a
 // stateful charset (UTF-7, ISO-2022) loses only that sequence, not what follows.
 std::string textToUtf8(std::string_view bytes, const char* charset, const AnsiCodePage& page);
+// The same, taking over `bytes` where they are the result already.
+std::string textToUtf8(std::string&& bytes, const char* charset, const AnsiCodePage& page);
 
 // The converter's name of the ANSI page.
 std::string ansiCharset(const AnsiCodePage& page);

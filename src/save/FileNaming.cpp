@@ -3,6 +3,7 @@
 #include "platform/AnsiCodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/StoreFile.h"
+#include "platform/TextDirection.h"
 #include "save/DateFormat.h"
 
 #include <algorithm>
@@ -151,33 +152,6 @@ std::string safeFileName(std::string name) {
     markDeviceName(name);
     return name;
 }
-
-namespace {
-
-// Whether the UTF-8 character at `at` is one that turns the direction of the text after it
-// (U+200E, U+200F, U+202A to U+202E, U+2066 to U+2069): in a name it makes "gpj.exe" read
-// "exe.jpg".
-bool isDirectionControl(std::string_view text, std::size_t at) {
-    if (text.size() - at < 3 || text[at] != '\xE2') return false;
-    const auto second = static_cast<unsigned char>(text[at + 1]);
-    const auto third = static_cast<unsigned char>(text[at + 2]);
-    return (second == 0x80 && (third == 0x8E || third == 0x8F || (third >= 0xAA && third <= 0xAE))) ||
-           (second == 0x81 && third >= 0xA6 && third <= 0xA9);
-}
-
-std::string withoutDirectionControls(std::string_view text) {
-    std::string kept;
-    for (std::size_t at = 0; at < text.size();) {
-        if (isDirectionControl(text, at)) {
-            at += 3;
-        } else {
-            kept += text[at++];
-        }
-    }
-    return kept;
-}
-
-}  // namespace
 
 std::string attachmentFileName(std::string_view name) {
     constexpr std::size_t LongestExtension = 16;

@@ -49,7 +49,10 @@ QLineEdit* headerField(const char* name, QWidget* parent) {
 QString attachmentText(const MessageAttachment& attachment) {
     const QString name = fromUtf8(attachment.name);
     return QStringLiteral("%1 (%2, %3)")
-        .arg(name.isEmpty() ? QStringLiteral("Unnamed") : isolated(attachment.name),
+        // Shown as the file name it would be saved under: without characters that turn
+        // its direction, so that "gpj.exe" does not read "exe.jpg".
+        .arg(name.isEmpty() ? QStringLiteral("Unnamed")
+                            : isolated(withoutDirectionControls(attachment.name)),
              isolated(attachment.contentType),
              QLocale().formattedDataSize(qint64(attachment.size), 1,
                                          QLocale::DataSizeTraditionalFormat));

@@ -186,6 +186,7 @@ void MessageView::decode(const DecodeLimits& limits) {
         body_->showText(QString(), false);
     } else {
         body_->showText(fromUtf8(decoded_.body), decoded_.bodyIsHtml, decoded_.pictures);
+        wholeBody_->showText({});  // the whole of the message shown before goes
     }
     showBody(whole);
 

@@ -1,9 +1,12 @@
 // Showing a message as the preview pane does, on the offscreen platform: decoding, the layout
 // of the text and the first paint, for the sample store's messages, messages of 1 MB (lines,
 // one line of words, one run without a blank, base64 with an attachment, HTML) and the first
-// part of a 50 MB message, then the whole of it on request. Prints the best of five runs.
+// part of a 50 MB message, then the whole of it on request, and a message of 100,000 empty
+// parts. Prints the best of five runs. One case alone, with the peak memory it took beyond
+// what the process held before it (Linux): "whole" (the 50 MB message whole) or "parts"
+// (the many parts).
 //
-//   MessageViewBench
+//   MessageViewBench [whole|parts]
 #include "platform/AnsiCodePage.h"
 #include "platform/LocaleSettings.h"
 #include "sample-store/MimeSamples.h"
@@ -16,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -66,6 +70,25 @@ double bestOfFive(mq::MessageView& view, const std::function<void()>& show) {
     return best;
 }
 
+// 100,000 empty parts of about 105 bytes each.
+std::string manyPartsMessage() {
+    std::string text = Header + "Content-Type: multipart/mixed; boundary=\"part-boundary\"\r\n\r\n";
+    for (int i = 0; i < 100000; ++i)
+        text +=
+            "--part-boundary\r\nContent-Type: text/plain; charset=us-ascii\r\n"
+            "Content-Transfer-Encoding: 7bit\r\n\r\n\r\n";
+    return text + "--part-boundary--\r\n";
+}
+
+// Linux: the process's peak memory in MB, counted afresh from now on by `restart`.
+long peakMegabytes(bool restart) {
+    if (restart) std::ofstream("/proc/self/clear_refs") << "5";
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmHWM:")) return std::stol(line.substr(6)) / 1024;
+    return -1;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -83,6 +106,32 @@ int main(int argc, char* argv[]) {
         const double ms = bestOfFive(view, [&] { view.setMessage(text); });
         std::printf("%-44s %8.1f ms\n", what.c_str(), ms);
     };
+    const auto showWhole = [&](const std::string& text) {
+        const double ms = bestOfFive(view, [&] {
+            view.setMessage(text);
+            view.findChild<QPushButton*>("WholeMessage")->click();
+        });
+        std::printf("%-44s %8.1f ms\n", "50 MB of text lines, whole on request", ms);
+    };
+    const std::string only = argc > 1 ? argv[1] : "";
+    const auto alone = [](const std::function<void()>& show) {
+        const long before = peakMegabytes(true);
+        show();
+        std::printf("peak memory: %ld MB before, %ld MB while shown\n", before,
+                    peakMegabytes(false));
+    };
+    if (only == "whole") {
+        const std::string large = mq::generatedText(1, 50 * MB);
+        alone([&] { showWhole(large); });
+        return 0;
+    }
+    const std::string manyParts = manyPartsMessage();
+    const std::string manyPartsName =
+        "100,000 empty parts (" + std::to_string(manyParts.size() / 1000) + " kB)";
+    if (only == "parts") {
+        alone([&] { report(manyPartsName, manyParts); });
+        return 0;
+    }
     int number = 0;
     for (const mq::DbxMessage& m : mq::mimeSampleMessages(1))
         report("sample message " + std::to_string(++number) + " (" + std::to_string(m.text.size()) +
@@ -98,11 +147,7 @@ int main(int argc, char* argv[]) {
 
     const std::string large = mq::generatedText(1, 50 * MB);
     report("50 MB of text lines, first part", large);
-    auto* whole = view.findChild<QPushButton*>("WholeMessage");
-    const double all = bestOfFive(view, [&] {
-        view.setMessage(large);
-        whole->click();
-    });
-    std::printf("%-44s %8.1f ms\n", "50 MB of text lines, whole on request", all);
+    showWhole(large);
+    report(manyPartsName, manyParts);
     return 0;
 }

@@ -28,7 +28,14 @@ struct MessageAttachment {
     std::uint64_t size = 0;   // bytes of attachmentData
 };
 
-// A stored message as a person reads it. All texts are UTF-8.
+// A picture that an HTML body shows from inside the message ("cid:" in its address).
+struct MessagePicture {
+    std::string contentId;  // as the part's Content-ID gives it, without its angle brackets
+    std::string data;       // the picture file
+};
+
+// A stored message as a person reads it. All texts are UTF-8; a NUL of the stored text is
+// U+FFFD in them.
 struct DecodedMessage {
     // The header fields, decoded; empty when the message has none.
     std::string from;
@@ -48,7 +55,14 @@ struct DecodedMessage {
     // text as stored instead of hiding it.
     bool bodyIsRaw = false;
 
+    // The message's parts, then the uuencoded files of a plain body (whose text is then
+    // shown without them).
     std::vector<MessageAttachment> attachments;
+    // Parts and uuencoded files beyond the most that are listed.
+    std::size_t partsLeftOut = 0;
+
+    // For an HTML body: the pictures of the message it can show.
+    std::vector<MessagePicture> pictures;
 };
 
 // `storedText` is the message as the store holds it; 8-bit header texts that are not UTF-8

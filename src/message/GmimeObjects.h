@@ -1,5 +1,7 @@
 #pragma once
 
+#include "message/ParseableText.h"
+
 #include <gmime/gmime.h>
 
 #include <memory>
@@ -38,17 +40,20 @@ private:
 };
 
 // A stored text parsed as a MIME message where it lies, without copying it (50 MB take as
-// long to copy as to parse): the text must outlive the message.
+// long to copy as to parse) unless it needs mending: the text must outlive the message.
 class ParsedMessage {
 public:
     ParsedMessage(std::string_view storedText, const ParserOptions& options);
     // Null when the text has no header block to start from.
     GMimeMessage* get() const { return message_.get(); }
+    // Parts of the text the parser was not given, see ParseableText.
+    std::size_t partsLeftOut() const { return text_.partsLeftOut(); }
 
 private:
     struct Release {
         void operator()(GByteArray* bytes) const { g_byte_array_free(bytes, FALSE); }
     };
+    ParseableText text_;
     // The text's own bytes, which GMime only reads; released last, and never freed here.
     std::unique_ptr<GByteArray, Release> bytes_;
     GmimePtr<GMimeStream> stream_;

@@ -2,6 +2,9 @@
 
 #include "message/DecodedMessage.h"
 #include "message/TextConversion.h"
+#include "platform/TextDirection.h"
+
+#include <cstring>
 
 namespace mq {
 
@@ -31,18 +34,33 @@ public:
         return decoded ? decoded.get() : value;
     }
 
-    // An address list in its usual written form; as text when it holds no address.
+    // An address list in its usual written form; as text when it holds no address, or
+    // when what the parser took for an address is an encoded word (a name written alone).
     std::string addresses(const char* name) const {
         const std::string value = unfolded(name);
         if (value.empty()) return value;
         GmimePtr<InternetAddressList> list(
             internet_address_list_parse(options_.get(), value.c_str()));
+        if (list) isolateNames(list.get());
         GmimeText written(list ? internet_address_list_to_string(list.get(), nullptr, FALSE)
                                : nullptr);
-        return written && *written ? written.get() : text(name);
+        const bool readable = written && *written && !std::strstr(written.get(), "=?");
+        return readable ? written.get() : text(name);
     }
 
 private:
+    // A name that turns the direction of text would turn the address after it too.
+    static void isolateNames(InternetAddressList* list) {
+        for (int i = 0; i < internet_address_list_length(list); ++i) {
+            InternetAddress* address = internet_address_list_get_address(list, i);
+            const char* name = internet_address_get_name(address);
+            if (name && hasDirectionControls(name))
+                internet_address_set_name(address, isolatedDirection(name).c_str());
+            if (INTERNET_ADDRESS_IS_GROUP(address))
+                isolateNames(internet_address_group_get_members(INTERNET_ADDRESS_GROUP(address)));
+        }
+    }
+
     std::string unfolded(const char* name) const {
         GMimeHeader* header = g_mime_header_list_get_header(headers_, name);
         const char* raw = header ? g_mime_header_get_raw_value(header) : nullptr;
@@ -72,6 +90,8 @@ void decodeHeaderFields(GMimeMessage* message, const char* bodyCharset, const An
     out.replyTo = header.addresses("Reply-To");
     out.subject = header.text("Subject");
     out.date = header.text("Date");
+    for (std::string* field : {&out.from, &out.to, &out.cc, &out.replyTo, &out.subject, &out.date})
+        markNuls(*field);
 }
 
 }  // namespace mq

@@ -14,25 +14,69 @@ bool needsDecoding(GMimeContentEncoding encoding) {
            encoding == GMIME_CONTENT_ENCODING_UUENCODE;
 }
 
-enum Base64Class : unsigned char { NotBase64, Letter, Filler };
+enum Base64Class : unsigned char { NotBase64, Letter, Blank, LineEnd, Ignored };
 
-// What each byte is in base64 text: a letter of its alphabet, padding or white space, or
-// neither.
+// What each byte is in base64 text. A NUL is taken as absent, as the decoder takes it.
 constexpr std::array<Base64Class, 256> base64Classes = [] {
     std::array<Base64Class, 256> classes{};
     for (const unsigned char c :
-         std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/")) {
+         std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=")) {
         classes[c] = Letter;
     }
-    for (const unsigned char c : std::string_view("= \t\r\n")) classes[c] = Filler;
+    classes[' '] = classes['\t'] = Blank;
+    classes['\r'] = classes['\n'] = LineEnd;
+    classes[0] = Ignored;
     return classes;
 }();
 
-bool isBase64Text(std::string_view chunk) {
-    for (const unsigned char c : chunk) {
-        if (base64Classes[c] == NotBase64) return false;
+// Whether a text can be base64 as encoders write it: its alphabet in lines, no blanks
+// between the letters of a line. Words in a text marked base64 by mistake are not; a few
+// stray bytes in base64 damaged on its way are passed over by the decoder.
+class Base64Check {
+public:
+    void read(std::string_view chunk) {
+        for (const unsigned char c : chunk) {
+            // What follows the padding is no part of the data; the decoder stops there too.
+            if (padded_) return;
+            switch (base64Classes[c]) {
+                case NotBase64:
+                    ++strays_;
+                    break;
+                case Letter:
+                    if (blankAfterLetter_) wordsOnLine_ = true;
+                    padded_ = c == '=';
+                    letterOnLine_ = true;
+                    ++letters_;
+                    break;
+                case Blank:
+                    blankAfterLetter_ = letterOnLine_;
+                    break;
+                case LineEnd:
+                    letterOnLine_ = blankAfterLetter_ = false;
+                    break;
+                case Ignored:
+                    break;
+            }
+        }
     }
-    return true;
+    bool valid() const { return !wordsOnLine_ && strays_ <= letters_ / 64; }
+
+private:
+    std::uint64_t letters_ = 0;
+    std::uint64_t strays_ = 0;
+    bool wordsOnLine_ = false;
+    bool letterOnLine_ = false;
+    bool padded_ = false;
+    bool blankAfterLetter_ = false;
+};
+
+// The decoder keeps the last group of base64 back until it is complete; written without its
+// padding, as some encoders did, two or three letters still hold one or two bytes.
+std::string base64Tail(const GMimeEncoding& state) {
+    const guint32 bits = state.save;
+    if (state.state == 2) return {static_cast<char>(bits >> 4)};
+    if (state.state == 3) return {static_cast<char>(bits >> 10), static_cast<char>(bits >> 2)};
+    return {};
 }
 
 // Hands the text of a part that is no single leaf (an attached message, a multipart whose
@@ -64,59 +108,72 @@ bool readContent(GMimeObject* part, bool decode, const ContentSink& sink) {
     GMimeStream* stream = g_mime_data_wrapper_get_stream(content);
     const GMimeContentEncoding encoding = g_mime_data_wrapper_get_encoding(content);
     decode = decode && needsDecoding(encoding);
-    GMimeEncoding decoder;
-    g_mime_encoding_init_decode(&decoder, encoding);
+    // The filter rather than the bare decoder: it passes over uuencode's "begin" line.
+    GmimePtr<GMimeFilter> filter(decode ? g_mime_filter_basic_new(encoding, FALSE) : nullptr);
     std::array<char, 64 * 1024> in;
-    std::string out;
-    bool base64Text = true;
+    Base64Check base64;
     g_mime_stream_reset(stream);
     for (bool more = true; more;) {
         const auto n = g_mime_stream_read(stream, in.data(), in.size());
         const std::size_t length = n > 0 ? static_cast<std::size_t>(n) : 0;
-        if (encoding == GMIME_CONTENT_ENCODING_BASE64) {
-            base64Text = base64Text && isBase64Text({in.data(), length});
-        }
+        if (encoding == GMIME_CONTENT_ENCODING_BASE64) base64.read({in.data(), length});
         if (!decode) {
             more = length > 0 && sink({in.data(), length});
             continue;
         }
         more = length > 0;
-        out.resize(g_mime_encoding_outlen(&decoder, length));
-        const std::size_t decoded =
-            more ? g_mime_encoding_step(&decoder, in.data(), length, out.data())
-                 : g_mime_encoding_flush(&decoder, in.data(), 0, out.data());
-        more = sink({out.data(), decoded}) && more;
+        char* out = nullptr;
+        std::size_t outLength = 0;
+        std::size_t outPrespace = 0;
+        if (more) {
+            g_mime_filter_filter(filter.get(), in.data(), length, 0, &out, &outLength,
+                                 &outPrespace);
+            more = sink({out, outLength});
+            continue;
+        }
+        g_mime_filter_complete(filter.get(), in.data(), 0, 0, &out, &outLength, &outPrespace);
+        std::string last(out, outLength);
+        if (encoding == GMIME_CONTENT_ENCODING_BASE64)
+            last += base64Tail(GMIME_FILTER_BASIC(filter.get())->encoder);
+        sink(last);
     }
-    return base64Text;
+    return base64.valid();
+}
+
+std::size_t storedContentSize(GMimeObject* part) {
+    GMimeDataWrapper* content =
+        GMIME_IS_PART(part) ? g_mime_part_get_content(GMIME_PART(part)) : nullptr;
+    const gint64 length = content ? g_mime_stream_length(g_mime_data_wrapper_get_stream(content)) : 0;
+    return length > 0 ? static_cast<std::size_t>(length) : 0;
+}
+
+void readData(GMimeObject* part, const ContentSink& sink, const std::function<void()>& restart) {
+    if (readContent(part, true, sink)) return;
+    restart();
+    readContent(part, false, sink);
 }
 
 std::string partData(GMimeObject* part) {
     std::string data;
-    readContent(part, true, [&data](std::string_view chunk) {
-        data += chunk;
-        return true;
-    });
+    readData(
+        part,
+        [&data](std::string_view chunk) {
+            data += chunk;
+            return true;
+        },
+        [&data] { data.clear(); });
     return data;
 }
 
 std::uint64_t partDataSize(GMimeObject* part) {
-    GMimeDataWrapper* content =
-        GMIME_IS_PART(part) ? g_mime_part_get_content(GMIME_PART(part)) : nullptr;
-    if (content && g_mime_data_wrapper_get_encoding(content) == GMIME_CONTENT_ENCODING_BASE64) {
-        // Four letters make three bytes: counting them is much quicker than decoding, and
-        // exact for base64 as it should be written.
-        std::uint64_t letters = 0;
-        readContent(part, false, [&letters](std::string_view chunk) {
-            for (const unsigned char c : chunk) letters += base64Classes[c] == Letter;
-            return true;
-        });
-        return letters * 3 / 4;
-    }
     std::uint64_t size = 0;
-    readContent(part, true, [&size](std::string_view chunk) {
-        size += chunk.size();
-        return true;
-    });
+    readData(
+        part,
+        [&size](std::string_view chunk) {
+            size += chunk.size();
+            return true;
+        },
+        [&size] { size = 0; });
     return size;
 }
 

@@ -3,6 +3,7 @@
 #include "message/GmimeObjects.h"
 #include "platform/AnsiCodePage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <initializer_list>
 #include <optional>
@@ -28,6 +29,7 @@ std::optional<std::string> convert(std::string_view bytes, const char* charset) 
     std::size_t used = 0;
     char* in = const_cast<char*>(bytes.data());
     std::size_t inLeft = bytes.size();
+    const char* lastInvalid = nullptr;
     while (inLeft > 0) {
         char* outPtr = out.data() + used;
         std::size_t outLeft = out.size() - used;
@@ -38,9 +40,16 @@ std::optional<std::string> convert(std::string_view bytes, const char* charset) 
             out.resize(out.size() * 2);
             continue;
         }
-        // An invalid or cut-off sequence: show its first byte as not convertible, go on.
-        out.replace(used, ReplacementCharacter.size(), ReplacementCharacter);
-        used += ReplacementCharacter.size();
+        // An invalid or cut-off sequence: show it as not convertible and try the same byte
+        // again in the converter's first state (UTF-7 then reads it as plain text); only
+        // a byte that fails there too is passed over.
+        if (in != lastInvalid) {
+            out.replace(used, ReplacementCharacter.size(), ReplacementCharacter);
+            used += ReplacementCharacter.size();
+            g_mime_iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            lastInvalid = in;
+            continue;
+        }
         ++in;
         --inLeft;
     }
@@ -62,10 +71,7 @@ std::string undeclaredToUtf8(std::string_view bytes, const AnsiCodePage& page) {
     return page.toUtf8(bytes);
 }
 
-}  // namespace
-
-std::string textToUtf8(std::string_view bytes, const char* charset, const AnsiCodePage& page) {
-    if (bytes.empty()) return {};
+std::string convertText(std::string_view bytes, const char* charset, const AnsiCodePage& page) {
     if (!charset || !*charset) return undeclaredToUtf8(bytes, page);
     const char* canonical = g_mime_charset_canon_name(charset);
     if (namedAs(canonical, {"us-ascii", "ascii"})) return undeclaredToUtf8(bytes, page);
@@ -78,6 +84,47 @@ std::string textToUtf8(std::string_view bytes, const char* charset, const AnsiCo
     if (namedAs(canonical, {"iso-8859-1", "latin1"})) canonical = "CP1252";
     if (auto text = convert(bytes, canonical)) return *std::move(text);
     return undeclaredToUtf8(bytes, page);
+}
+
+}  // namespace
+
+void markNuls(std::string& text) {
+    if (text.find(NulStandIn) == std::string::npos) return;
+    std::string marked;
+    marked.reserve(text.size());
+    for (const char c : text) {
+        if (c == NulStandIn)
+            marked += ReplacementCharacter;
+        else
+            marked += c;
+    }
+    text = std::move(marked);
+}
+
+std::string textToUtf8(std::string_view bytes, const char* charset, const AnsiCodePage& page) {
+    if (bytes.empty()) return {};
+    std::string text;
+    if (bytes.find('\0') == std::string_view::npos) {
+        text = convertText(bytes, charset, page);
+    } else {
+        std::string standIns(bytes);
+        std::replace(standIns.begin(), standIns.end(), '\0', NulStandIn);
+        text = convertText(standIns, charset, page);
+    }
+    markNuls(text);
+    return text;
+}
+
+std::string textToUtf8(std::string&& bytes, const char* charset, const AnsiCodePage& page) {
+    const bool utf8Declared =
+        charset && namedAs(g_mime_charset_canon_name(charset), {"UTF-8", "us-ascii", "ascii"});
+    // Most texts are UTF-8 (or ASCII) already: no second copy of a long one.
+    if ((!charset || !*charset || utf8Declared) && bytes.find('\0') == std::string::npos &&
+        bytes.find(NulStandIn) == std::string::npos &&
+        g_utf8_validate_len(bytes.data(), bytes.size(), nullptr)) {
+        return std::move(bytes);
+    }
+    return textToUtf8(std::string_view(bytes), charset, page);
 }
 
 std::string ansiCharset(const AnsiCodePage& page) {

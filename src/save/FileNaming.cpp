@@ -3,6 +3,7 @@
 #include "platform/AnsiCodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/StoreFile.h"
+#include "platform/TextDirection.h"
 #include "save/DateFormat.h"
 
 #include <algorithm>
@@ -154,7 +155,7 @@ std::string safeFileName(std::string name) {
 
 std::string attachmentFileName(std::string_view name) {
     constexpr std::size_t LongestExtension = 16;
-    std::string safe = safeFileName(std::string(name));
+    std::string safe = safeFileName(withoutDirectionControls(name));
     if (safe.size() > MaxFileNameUnits) {
         const std::size_t dot = safe.rfind('.');
         const std::string extension =

@@ -23,7 +23,7 @@ void CleanFileName(std::string& text);
 // left.
 std::string safeFileName(std::string name);
 // The name an attachment is offered to be saved under: its name (UTF-8, as the sender wrote
-// it) made safe, cut to the bytes a file name may have, its extension kept; "Attachment"
+// it) without characters that change the direction of text, made safe, cut to the bytes a file name may have, its extension kept; "Attachment"
 // when nothing is left.
 std::string attachmentFileName(std::string_view name);
 // The path without one final separator, unless it is that separator alone.

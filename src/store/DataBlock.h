@@ -12,11 +12,12 @@ struct DataBlock {
     std::uint32_t capacity = 0;
     std::int32_t dataLength = 0;
     std::uint32_t next = 0;
-    // What the block adds to the text: its data up to the first NUL, and of that at most the
-    // data length (nothing for 0 or less). Points into the decoded bytes.
+    // What the block adds to the text: its data up to the first NUL (or, with `keepNuls`,
+    // all of it), and of that at most the data length (nothing for 0 or less). Points into
+    // the decoded bytes.
     std::string_view text;
 
-    static DataBlock decode(const std::byte* bytes);
+    static DataBlock decode(const std::byte* bytes, bool keepNuls = false);
 };
 
 }  // namespace mq::dbx

@@ -463,7 +463,7 @@ void readBlockChain(ByteSource& file, std::uint32_t first, std::uint64_t maxBloc
     std::uint32_t current = first;
     while (seen.size() < maxBlocks && seen.insert(current)) {
         if (!in.read(current, bytes)) break;
-        const DataBlock block = DataBlock::decode(bytes.data());
+        const DataBlock block = DataBlock::decode(bytes.data(), observer.keepsNuls());
         if (block.selfOffset != current) break;
         text.append(block.text);
 

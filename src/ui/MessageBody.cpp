@@ -1,11 +1,13 @@
 #include "ui/MessageBody.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QUrl>
 
 #include <vector>
 
@@ -13,9 +15,11 @@ namespace mq {
 
 namespace {
 
-// The name every picture of a shown text is given: the layout asks for it by that name,
-// which is no address and no path the sender chose.
+// The names the pictures of a shown text are given: the layout asks for them by these
+// names, which are no address and no path the sender chose. A picture of the message is
+// the prefix and its number in the message's list.
 const QString PictureNotLoaded = QStringLiteral("mailquarry-picture-not-loaded");
+const QString PictureOfMessage = QStringLiteral("mailquarry-picture-");
 
 QImage placeholder() {
     QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
@@ -27,17 +31,48 @@ QImage placeholder() {
 }
 
 // A document that loads nothing: every resource it asks for is answered here, so neither
-// Qt's file loading nor a resource provider is ever reached.
+// Qt's file loading nor a resource provider is ever reached. Background pictures, asked for
+// while the HTML is read, get nothing, so that none is drawn.
 class SealedDocument : public QTextDocument {
 public:
-    using QTextDocument::QTextDocument;
+    SealedDocument(const std::vector<MessagePicture>& pictures, QObject* parent)
+        : QTextDocument(parent), pictures_(pictures) {}
+
+    // The name a "cid:" address is shown by; PictureNotLoaded when the message has no
+    // such picture.
+    QString pictureName(const QString& address) const {
+        const QString id = QUrl::fromPercentEncoding(address.mid(4).toUtf8());
+        for (std::size_t i = 0; i < pictures_.size(); ++i) {
+            if (QString::fromStdString(pictures_[i].contentId) == id)
+                return PictureOfMessage + QString::number(i);
+        }
+        return PictureNotLoaded;
+    }
 
 protected:
-    QVariant loadResource(int type, const QUrl&) override {
+    QVariant loadResource(int type, const QUrl& url) override {
         static const QImage picture = placeholder();
-        if (type == QTextDocument::ImageResource) return picture;
-        return QString();
+        if (type != QTextDocument::ImageResource) return QString();
+        const QString name = url.toString();
+        if (name == PictureNotLoaded) return picture;
+        if (!name.startsWith(PictureOfMessage)) return {};
+        bool number = false;
+        const std::size_t index = name.mid(PictureOfMessage.size()).toULongLong(&number);
+        if (!number || index >= pictures_.size()) return picture;
+        // The layout asks at every paint; a picture is read once.
+        images_.resize(pictures_.size());
+        if (images_[index].isNull()) {
+            const std::string& data = pictures_[index].data;
+            images_[index] = QImage::fromData(
+                QByteArrayView(data.data(), static_cast<qsizetype>(data.size())));
+            if (images_[index].isNull()) images_[index] = picture;
+        }
+        return images_[index];
     }
+
+private:
+    const std::vector<MessagePicture>& pictures_;
+    std::vector<QImage> images_;
 };
 
 template <class Format>
@@ -65,7 +100,7 @@ void sealFrame(QTextFrame& frame) {
 // Renames every picture and drops every background picture before the document is laid out:
 // the layout looks for a picture's name in files (variants for high-resolution screens
 // among them) before it asks the document.
-void sealPictures(QTextDocument& document) {
+void sealPictures(SealedDocument& document) {
     struct Change {
         int position;
         int length;
@@ -80,7 +115,13 @@ void sealPictures(QTextDocument& document) {
             const QTextFragment fragment = it.fragment();
             QTextCharFormat format = fragment.charFormat();
             const bool picture = format.isImageFormat();
-            if (picture) format.setProperty(QTextFormat::ImageName, PictureNotLoaded);
+            if (picture) {
+                const QString name = format.toImageFormat().name();
+                format.setProperty(QTextFormat::ImageName,
+                                   name.startsWith(QLatin1String("cid:"), Qt::CaseInsensitive)
+                                       ? document.pictureName(name)
+                                       : PictureNotLoaded);
+            }
             if (clearBackgroundPicture(format) || picture)
                 changes.push_back({fragment.position(), fragment.length(), format});
         }
@@ -144,8 +185,10 @@ MessageBody::MessageBody(QWidget* parent) : QTextBrowser(parent) {
     setReadOnly(true);
 }
 
-void MessageBody::showText(const QString& text, bool html) {
-    auto* next = new SealedDocument(this);
+void MessageBody::showText(const QString& text, bool html,
+                           const std::vector<MessagePicture>& pictures) {
+    pictures_ = pictures;
+    auto* next = new SealedDocument(pictures_, this);
     next->setDefaultFont(font());
     if (html) {
         next->setHtml(text);

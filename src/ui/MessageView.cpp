@@ -2,8 +2,10 @@
 
 #include "message/MessageDate.h"
 #include "platform/LocaleSettings.h"
+#include "platform/TextDirection.h"
 #include "store/DateTime.h"
 #include "ui/MessageBody.h"
+#include "ui/PlainTextView.h"
 #include "view/ReceivedText.h"
 
 #include <QApplication>
@@ -26,6 +28,11 @@ QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
+// A text from the sender, which cannot turn what is shown after it.
+QString isolated(const std::string& text) {
+    return fromUtf8(isolatedDirection(text));
+}
+
 // A field that reads like a label but can be selected and copied, and keeps one line however
 // long the text.
 QLineEdit* headerField(const char* name, QWidget* parent) {
@@ -42,7 +49,11 @@ QLineEdit* headerField(const char* name, QWidget* parent) {
 QString attachmentText(const MessageAttachment& attachment) {
     const QString name = fromUtf8(attachment.name);
     return QStringLiteral("%1 (%2, %3)")
-        .arg(name.isEmpty() ? QStringLiteral("Unnamed") : name, fromUtf8(attachment.contentType),
+        // Shown as the file name it would be saved under: without characters that turn
+        // its direction, so that "gpj.exe" does not read "exe.jpg".
+        .arg(name.isEmpty() ? QStringLiteral("Unnamed")
+                            : isolated(withoutDirectionControls(attachment.name)),
+             isolated(attachment.contentType),
              QLocale().formattedDataSize(qint64(attachment.size), 1,
                                          QLocale::DataSizeTraditionalFormat));
 }
@@ -89,6 +100,10 @@ MessageView::MessageView(const AnsiCodePage& codePage, const LocaleSettings& loc
     body_ = new MessageBody(this);
     body_->setObjectName(QStringLiteral("MessageText"));
     body_->setAccessibleName(QStringLiteral("Message text"));
+    wholeBody_ = new PlainTextView(this);
+    wholeBody_->setObjectName(QStringLiteral("WholeMessageText"));
+    wholeBody_->setAccessibleName(QStringLiteral("Message text"));
+    wholeBody_->hide();
 
     attachments_ = new QListWidget(this);
     attachments_->setObjectName(QStringLiteral("Attachments"));
@@ -101,6 +116,7 @@ MessageView::MessageView(const AnsiCodePage& codePage, const LocaleSettings& loc
     layout->addWidget(noticeBar_);
     layout->addWidget(headerFields_);
     layout->addWidget(body_, 1);
+    layout->addWidget(wholeBody_, 1);
     layout->addWidget(attachments_);
 
     connect(wholeMessage_, &QPushButton::clicked, this, &MessageView::showWholeMessage);
@@ -127,6 +143,8 @@ void MessageView::clear() {
     noticeBar_->hide();
     headerFields_->hide();
     body_->showText(QString(), false);
+    wholeBody_->showText({});
+    showBody(false);
     attachments_->clear();
     attachments_->hide();
 }
@@ -144,7 +162,7 @@ void MessageView::decode(const DecodeLimits& limits) {
         return;
     }
     const auto field = [this](QLineEdit* edit, const std::string& text) {
-        edit->setText(fromUtf8(text));
+        edit->setText(isolated(text));
         edit->setCursorPosition(0);
         static_cast<QFormLayout*>(headerFields_->layout())->setRowVisible(edit, !text.empty());
     };
@@ -158,23 +176,46 @@ void MessageView::decode(const DecodeLimits& limits) {
     field(date_, sent ? receivedText(FiletimeToDatetime(*sent), locale_) : decoded_.date);
     headerFields_->show();
 
-    body_->showText(fromUtf8(decoded_.body), decoded_.bodyIsHtml);
+    // The whole of a long text goes to the plain view; an HTML text of a few megabytes still
+    // lays out in seconds, and is shown as HTML.
+    const bool whole = limits.bodyBytes == DecodeLimits::unlimited().bodyBytes &&
+                       (!decoded_.bodyIsHtml || decoded_.body.size() > 4 * DecodeLimits().bodyBytes);
+    if (whole) {
+        wholeBody_->showText(std::move(decoded_.body));
+        decoded_.body.clear();
+        body_->showText(QString(), false);
+    } else {
+        body_->showText(fromUtf8(decoded_.body), decoded_.bodyIsHtml, decoded_.pictures);
+        wholeBody_->showText({});  // the whole of the message shown before goes
+    }
+    showBody(whole);
 
     attachments_->clear();
     for (const MessageAttachment& attachment : decoded_.attachments)
         attachments_->addItem(attachmentText(attachment));
     attachments_->setVisible(!decoded_.attachments.empty());
 
+    QString notice;
     if (stored_.empty())
-        showNotice(QStringLiteral("The store holds no text for this message."), false);
+        notice = QStringLiteral("The store holds no text for this message.");
     else if (decoded_.bodyTruncated)
-        showNotice(QStringLiteral("Only the first part of this long message is shown."), true);
+        notice = QStringLiteral("Only the first part of this long message is shown.");
     else if (decoded_.bodyIsRaw)
-        showNotice(
-            QStringLiteral("Part of this message could not be decoded and is shown as stored."),
-            false);
-    else
+        notice = QStringLiteral("Part of this message could not be decoded and is shown as stored.");
+    if (decoded_.partsLeftOut > 0) {
+        if (!notice.isEmpty()) notice += QLatin1Char(' ');
+        notice += QStringLiteral("%1 more parts of this message are not listed.")
+                      .arg(QLocale().toString(qulonglong(decoded_.partsLeftOut)));
+    }
+    if (notice.isEmpty())
         noticeBar_->hide();
+    else
+        showNotice(notice, decoded_.bodyTruncated);
+}
+
+void MessageView::showBody(bool whole) {
+    body_->setVisible(!whole);
+    wholeBody_->setVisible(whole);
 }
 
 void MessageView::showNotice(const QString& text, bool wholeMessageButton) {
@@ -184,7 +225,7 @@ void MessageView::showNotice(const QString& text, bool wholeMessageButton) {
 }
 
 void MessageView::showWholeMessage() {
-    // Laying out tens of megabytes takes seconds that cannot be cut short.
+    // Decoding tens of megabytes takes a moment.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     decode(DecodeLimits::unlimited());
     QApplication::restoreOverrideCursor();

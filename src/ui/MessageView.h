@@ -16,10 +16,12 @@ namespace mq {
 class AnsiCodePage;
 class LocaleSettings;
 class MessageBody;
+class PlainTextView;
 
 // A stored message as a person reads it: the header fields, the body and the list of
 // attachments, decoded. Keeps its own copy of the stored text. A long message shows its
-// first part, and the whole of it when the user asks.
+// first part, and the whole of it when the user asks: as plain text in a view whose cost
+// grows with the text's length alone (the body then lives in that view, not in message()).
 class MessageView : public QWidget {
     Q_OBJECT
 
@@ -44,6 +46,7 @@ signals:
 private:
     void decode(const DecodeLimits& limits);
     void showNotice(const QString& text, bool wholeMessageButton);
+    void showBody(bool whole);
     void showWholeMessage();
 
     const AnsiCodePage& codePage_;
@@ -62,6 +65,7 @@ private:
     QLineEdit* subject_;
     QLineEdit* date_;
     MessageBody* body_;
+    PlainTextView* wholeBody_;
     QListWidget* attachments_;
 };
 

@@ -11,11 +11,13 @@ namespace mq {
 
 namespace {
 
-// A read for the pane or a reader window: a single message, read whole at once.
+// A read for the pane or a reader window: a single message, read whole at once, NULs and
+// all, for the reader to show the stored text.
 class WholeRead : public MessageReadObserver {
 public:
     bool cancelled() const override { return false; }
     void blockRead() override {}
+    bool keepsNuls() const override { return true; }
 };
 
 }  // namespace

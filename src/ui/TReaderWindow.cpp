@@ -1,5 +1,6 @@
 #include "ui/TReaderWindow.h"
 
+#include "platform/TextDirection.h"
 #include "save/FileNaming.h"
 #include "ui/AnsiText.h"
 #include "ui/ChosenFile.h"
@@ -49,8 +50,11 @@ TReaderWindow::TReaderWindow(std::string storedText, const AnsiCodePage& codePag
 
     view_->setMessage(std::move(storedText));
     // A title bar shows a line at the most; a subject may be as long as the whole header.
+    // Isolated, so that it cannot turn the title's own words after it.
     const QString subject = QString::fromStdString(view_->message().subject).left(256);
-    setWindowTitle(subject.isEmpty() ? QStringLiteral("No Subject") : subject);
+    setWindowTitle(subject.isEmpty()
+                       ? QStringLiteral("No Subject")
+                       : QString::fromStdString(isolatedDirection(subject.toStdString())));
     resize(800, 600);
     if (parent != nullptr) move(parent->window()->geometry().center() - rect().center());
 }
@@ -83,7 +87,9 @@ void TReaderWindow::ShowSource1Click() {
         source_->setReadOnly(true);
         source_->setLineWrapMode(QPlainTextEdit::NoWrap);
         source_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        source_->setPlainText(widenAnsi(codePage_, view_->storedText()));
+        // A NUL would end the text shown; it is shown as U+FFFD, the rest as stored.
+        source_->setPlainText(widenAnsi(codePage_, view_->storedText())
+                                  .replace(QChar(u'\0'), QChar(QChar::ReplacementCharacter)));
         source_->setGeometry(geometry());
     }
     source_->show();

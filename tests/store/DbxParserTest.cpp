@@ -231,6 +231,12 @@ TEST(MessageText, BlockDataIsCutAtItsNulAndItsLength) {
 
     EXPECT_EQ(readText(chainOf({block(std::string(40, 'x') + '\0' + "yyy", 512)})),
               std::string(40, 'x'));
+    // The message reader takes the stored text whole.
+    struct KeepingNuls : RecordingObserver {
+        bool keepsNuls() const override { return true; }
+    };
+    const std::string withNul("xx\0yyy", 6);
+    EXPECT_EQ(readText(chainOf({block(withNul)}), KeepingNuls()), withNul);
     EXPECT_EQ(readText(chainOf({block(a, 600)})), a);
     EXPECT_EQ(readText(chainOf({block(a, 0), block(a, -5), block("abcdef", 3)})), "abc");
 }

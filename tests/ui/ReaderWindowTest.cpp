@@ -5,9 +5,11 @@
 #include "support/TempDir.h"
 #include "ui/AnsiText.h"
 #include "ui/MessageView.h"
+#include "ui/PlainTextView.h"
 #include "ui/TReaderWindow.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -33,8 +35,12 @@ void writeSampleStore(WindowFixture& f) {
     f.writeStore(store);
 }
 
+// A header field's text, which is shown isolated (between U+2068 and U+2069) so that it
+// cannot turn the direction of what follows.
 QString field(QWidget* view, const char* name) {
-    return view->findChild<QLineEdit*>(name)->text();
+    const QString shown = view->findChild<QLineEdit*>(name)->text();
+    const bool isolated = shown.startsWith(QChar(0x2068)) && shown.endsWith(QChar(0x2069));
+    return isolated ? shown.mid(1, shown.size() - 2) : QStringLiteral("not isolated: ") + shown;
 }
 
 QTextBrowser* body(QWidget* view) {
@@ -90,10 +96,20 @@ private slots:
         red.fill(Qt::red);
         QVERIFY(red.save(QString::fromStdString(picture)));
         const std::string remote = "http://127.0.0.1:" + std::to_string(web.serverPort());
+        // A picture of the message itself is shown.
+        QImage green(40, 40, QImage::Format_RGB32);
+        green.fill(Qt::green);
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(green.save(&buffer, "PNG"));
         DbxMessage m;
         m.subject = "Spring offers";
         m.text =
-            "Subject: Spring offers\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
+            "Subject: Spring offers\r\nContent-Type: multipart/related; boundary=r\r\n\r\n"
+            "--r\r\nContent-Type: image/png\r\nContent-ID: <green@x>\r\n"
+            "Content-Transfer-Encoding: base64\r\n\r\n" +
+            png.toBase64().toStdString() +
+            "\r\n--r\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
             "<html><body style=\"background-image: url(" +
             picture +
             ")\">"
@@ -103,8 +119,8 @@ private slots:
             "<img src=\"" +
             remote + "/banner.jpg\"><table background=\"" + picture +
             "\"><tr><td>Spring offers</td></tr></table>"
-            "<img src=\"" +
-            remote + "/open?id=1\" width=\"1\" height=\"1\"></body></html>\r\n";
+            "<img src=\"cid:green@x\"><img src=\"" +
+            remote + "/open?id=1\" width=\"1\" height=\"1\"></body></html>\r\n--r--\r\n";
         StoreBuilder store;
         store.addFolder("Inbox", "Inbox.dbx", {m});
         f.writeStore(store);
@@ -116,12 +132,21 @@ private slots:
         QTRY_VERIFY(text->toPlainText().contains("Spring offers"));
 
         QVERIFY(!web.waitForNewConnection(200));
-        // Neither as a picture nor as a background: no red anywhere, and no room made for it.
+        // Neither as a picture nor as a background: no red anywhere, and no room made for it;
+        // no background of tiled boxes either, only the boxes of the pictures not loaded.
         QVERIFY(text->document()->size().height() < 300);
         const QImage shown = text->viewport()->grab().toImage();
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
+        int greens = 0;
+        int boxes = 0;
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
                 QVERIFY(shown.pixelColor(x, y) != QColor(Qt::red));
+                greens += shown.pixelColor(x, y) == QColor(Qt::green);
+                boxes += shown.pixelColor(x, y) == QColor(0xe8, 0xe8, 0xe8);
+            }
+        }
+        QCOMPARE(greens, 40 * 40);
+        QVERIFY(boxes <= 4 * 16 * 16);
     }
 
     void readerWindowSavesAnAttachmentAndShowsTheSource() {
@@ -144,7 +169,7 @@ private slots:
         // The window keeps its own copy: another folder changes nothing in it.
         f.clickFolder("Empty");
         auto* reader = form.findChild<TReaderWindow*>();
-        QCOMPARE(reader->windowTitle(), QStringLiteral("“Nordlicht” report – final"));
+        QCOMPARE(reader->windowTitle(), QStringLiteral("\u2068“Nordlicht” report – final\u2069"));
         auto* attachments = reader->findChild<QListWidget*>("Attachments");
         auto* save = reader->findChild<QPushButton*>("SaveAttachment1");
         QCOMPARE(attachments->count(), 2);
@@ -172,6 +197,16 @@ private slots:
         QCOMPARE(
             source->toPlainText(),
             widenAnsi(f.codePage, stored).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+
+        // The whole of a long message is shown in a view whose cost grows with its length.
+        auto* view = reader->findChild<MessageView*>("ReaderView");
+        std::string longText = "Subject: Long\r\n\r\n";
+        for (int i = 0; i < 100000; ++i) longText += "Line " + std::to_string(i) + "\r\n";
+        view->setMessage(longText);
+        view->findChild<QPushButton*>("WholeMessage")->click();
+        QVERIFY(view->findChild<PlainTextView*>("WholeMessageText")->isVisible());
+        QCOMPARE(view->findChild<PlainTextView*>("WholeMessageText")->lineCount(), 100000u);
+        QVERIFY(view->findChild<QWidget*>("NoticeBar")->isHidden());
 
         // The reader and its source go with the main window.
         const QPointer<QPlainTextEdit> shown = source;

@@ -17,7 +17,8 @@ nlohmann::ordered_json toJson(const DecodedMessage& message) {
             {"BodyIsHtml", message.bodyIsHtml},
             {"BodyTruncated", message.bodyTruncated},
             {"BodyIsRaw", message.bodyIsRaw},
-            {"Attachments", attachments}};
+            {"Attachments", attachments},
+            {"PartsLeftOut", message.partsLeftOut}};
 }
 
 }  // namespace mq

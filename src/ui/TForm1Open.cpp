@@ -150,8 +150,11 @@ void TForm1::showNoStore() {
     storeOpen_ = false;
     ui->ExportAllFolders1->setEnabled(false);
     ui->RecoverMessages1->setEnabled(false);
-    ui->StatusBar1->showMessage(NoStoreText);
     fillRecentStores();
+    // Once the window shows: a message shown before would leave the panels showing under it.
+    QTimer::singleShot(0, this, [this] {
+        if (!storeOpen_) ui->StatusBar1->showMessage(NoStoreText);
+    });
 }
 
 void TForm1::storeShown() {

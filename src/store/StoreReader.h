@@ -27,9 +27,9 @@ public:
     // The store folder the registry names, looked up for every file.
     explicit StoreReader(Registry& registry) : source_(registry) {}
     explicit StoreReader(StoreSource source) : source_(std::move(source)) {}
-    // The store at `path` (UTF-8), whatever the registry says: see StoreSource::open, whose
-    // StoreOpenError it raises.
-    explicit StoreReader(const std::string& path) : source_(StoreSource::open(path)) {}
+    // The store folder `folder` (UTF-8), whatever the registry says.
+    explicit StoreReader(std::string folder)
+        : source_(StoreSource::storeFolder(std::move(folder))) {}
 
     const StoreSource& source() const { return source_; }
     void setSource(StoreSource source) { source_ = std::move(source); }

@@ -71,7 +71,8 @@ StoreSource StoreSource::open(const std::string& path) {
     const fs::path whole = given.has_filename() ? given : given.parent_path();
     const fs::file_status status = fs::status(whole, error);
     const std::string shown = path.empty() ? path : utf8(whole);
-    if (path.empty() || !fs::exists(status)) refuse(shown, unexpected("there is no such file or folder."));
+    if (path.empty() || !fs::exists(status))
+        refuse(shown, unexpected("there is no such file or folder."));
 
     StoreSource source;
     source.path_ = shown;
@@ -122,6 +123,14 @@ StoreSource StoreSource::open(const std::string& path) {
                   const int order = compareIgnoringCase(wideA, wideB);
                   return order != 0 ? order < 0 : a.utf8Name < b.utf8Name;
               });
+    return source;
+}
+
+StoreSource StoreSource::storeFolder(std::string folder) {
+    StoreSource source;
+    source.kind_ = Kind::StoreFolder;
+    source.path_ = folder;
+    source.folder_ = std::move(folder);
     return source;
 }
 

@@ -34,6 +34,8 @@ public:
     // or any other .dbx file (that file alone). The file the store is read from first must
     // open: a file the mail client holds is refused here. Throws StoreOpenError.
     static StoreSource open(const std::string& path);
+    // The store folder `folder` taken as it is: nothing is looked at before a file is read.
+    static StoreSource storeFolder(std::string folder);
 
     Kind kind() const { return kind_; }
     // The path that names the store: the folder or file opened (absolute), else the store

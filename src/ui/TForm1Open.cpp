@@ -115,7 +115,7 @@ QString TForm1::tryOpenStore(const QString& path) {
     std::optional<StoreReader> reader;
     mq::FolderList folders;
     try {
-        reader.emplace(path.toStdString());
+        reader.emplace(StoreSource::open(path.toStdString()));
         reader->Read_OE_File("folders.dbx", &folders);
     } catch (const StoreOpenError& e) {
         return QString::fromStdString(e.what());

@@ -4,9 +4,9 @@
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QFileInfo>
 
 namespace mq {
 

@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
     // A name beginning with "-" is an option mistyped far more often than a folder.
     if (argc != 2 || argument.empty() || argument.starts_with("-")) {
         std::cerr << "mailquarry-sample-store: "
-                  << (argc != 2 || argument.empty() ? "expected one DIR" : "unknown option " + argument)
+                  << (argc != 2 || argument.empty() ? "expected one DIR"
+                                                    : "unknown option " + argument)
                   << '\n'
                   << Usage;
         return 1;

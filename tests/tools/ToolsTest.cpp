@@ -233,20 +233,10 @@ TEST(DumpTool, ListsTheStoreTheRegistryNames) {
     EXPECT_EQ(json["Folders"][1]["FileName"], "Gruesse.dbx");
 }
 
-// A store by path, whatever the registry names: a folder of loose files, or one file. And
-// every tool: --help is the usage and success; an option it does not know, the usage on
+// Every tool: --help is the usage and success; an option it does not know, the usage on
 // standard error and status 1 (and no folder named after it).
-TEST(Tools, TakeStorePathsAndAnswerHelpAndUnknownOptions) {
+TEST(Tools, AnswerHelpAndRefuseUnknownOptions) {
     test::TempDir dir;
-    StoreBuilder store;
-    store.addFolder("Inbox", "Inbox.dbx");
-    store.write(dir.path() / "loose");
-    fs::remove(dir.path() / "loose" / "folders.dbx");
-    for (const fs::path& path : {dir.path() / "loose", dir.path() / "loose" / "Inbox.dbx"}) {
-        const ToolRun r = run(dir, MQ_DUMP_TOOL, {"store", test::toUtf8(path)});
-        ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(jsonLines(r.out).at(0)["Folders"][0]["Name"], "Inbox");
-    }
     for (const char* tool : {MQ_SAMPLE_STORE_TOOL, MQ_DUMP_TOOL, MQ_EXPORT_TOOL}) {
         SCOPED_TRACE(tool);
         const ToolRun help = run(dir, tool, {"--help"});

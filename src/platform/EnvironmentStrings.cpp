@@ -26,6 +26,10 @@ std::optional<std::string> expandEnvironmentStrings(std::string_view text, std::
     return std::string(buffer.data());
 }
 
+std::string expandHomeFolder(std::string_view text) {
+    return std::string(text);
+}
+
 #else
 
 namespace {
@@ -70,6 +74,14 @@ std::optional<std::string> expandEnvironmentStrings(std::string_view text, std::
     }
     if (out.size() + 1 > capacity) return std::nullopt;  // with its terminating NUL
     return out;
+}
+
+std::string expandHomeFolder(std::string_view text) {
+    const char* home = std::getenv("HOME");
+    if (!text.starts_with("~/") || home == nullptr || *home == '\0') return std::string(text);
+    std::string folder = AnsiCodePage::system().fromUtf8(home);
+    if (folder.ends_with('/')) folder.pop_back();
+    return folder + std::string(text.substr(1));
 }
 
 #endif

@@ -14,4 +14,9 @@ namespace mq {
 std::optional<std::string> expandEnvironmentStrings(std::string_view text,
                                                     std::size_t capacity = 1024);
 
+// Where there is no registry, a store root is written by hand in a file: "~/" at its start
+// stands for the user's home folder there. Windows has no such shorthand: the text is
+// returned as it is, as it is when the home folder is unknown.
+std::string expandHomeFolder(std::string_view text);
+
 }  // namespace mq

@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "platform/AnsiCodePage.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -334,5 +336,13 @@ std::string folderOf(const std::string& path) {
 }
 
 #endif
+
+std::string commandLinePath(const std::string& argument) {
+#ifdef _WIN32
+    return AnsiCodePage::system().toUtf8(argument);
+#else
+    return argument;
+#endif
+}
 
 }  // namespace mq

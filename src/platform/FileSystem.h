@@ -63,6 +63,10 @@ inline constexpr std::size_t MaxFileNameUnits = 255;
 // Windows); empty when the path has none.
 std::string folderOf(const std::string& path);
 
+// A path given on the command line, in UTF-8: Windows hands a program its arguments in the
+// ANSI page, other systems in UTF-8 already.
+std::string commandLinePath(const std::string& argument);
+
 // The UTF-8 path for the C++ library's file calls; on Windows in the form widePath gives.
 std::filesystem::path nativePath(const std::string& path);
 

@@ -1,5 +1,6 @@
 #include "platform/StoreFile.h"
 
+#include "platform/FileSystem.h"
 #include "platform/Unicode.h"
 
 #include <algorithm>
@@ -22,8 +23,9 @@ namespace mq {
 #ifdef _WIN32
 
 std::unique_ptr<StoreFile> StoreFile::open(const std::string& path) {
-    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Wide names: a store opened by path may lie where the ANSI page has no characters for.
+    const HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         throw FileOpenError(error == ERROR_SHARING_VIOLATION

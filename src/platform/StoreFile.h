@@ -15,11 +15,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A store file opened for reading with no sharing (CreateFileA, share mode 0). Elsewhere:
+// A store file opened for reading with no sharing (CreateFileW, share mode 0). Elsewhere:
 // open read-only plus flock(LOCK_EX | LOCK_NB); a file another process holds locked does
 // not open, a file system that cannot lock at all still opens. As with share mode 0, a
 // second open of a file this process holds open fails too, until the first is closed.
-// Paths are in the file system's encoding (UTF-8 here, the ANSI code page on Windows).
+// Paths are UTF-8 (reaching Windows as wide characters).
 class StoreFile : public ByteSource {
 public:
     // Throws FileOpenError.

@@ -143,6 +143,10 @@ std::optional<RegValue> readValue(Registry& registry, const std::string& path,
     return value;
 }
 
+std::string recentStoreName(std::size_t index) {
+    return "RecentStore" + std::to_string(index + 1);
+}
+
 bool isPath(const StoredValue& stored) {
     return std::holds_alternative<PathValue>(stored.property);
 }
@@ -157,6 +161,12 @@ void TPref::LoadFromRegistry(Registry& registry) {
         for (; next < StoredValues.size(); ++next) {
             const StoredValue& stored = StoredValues[next];
             assign(*this, stored, readValue(registry, subkeyPath(*this, stored), stored.name));
+        }
+        RecentStores.clear();
+        for (std::size_t i = 0; i < MaxRecentStores; ++i) {
+            const std::optional<RegValue> value =
+                readValue(registry, Inipath + "\\" + std::string(Settings), recentStoreName(i));
+            if (value && !value->utf8.empty()) RecentStores.push_back(value->utf8);
         }
     } catch (const RegistryError&) {
         // What was not read yet gets its default rather than zero, which would hide every
@@ -189,6 +199,22 @@ void TPref::SaveToRegistry(Registry& registry) const {
         registry.closeKey(std::move(key));
     }
     registry.closeKey(std::move(root));
+    SaveRecentStores(registry);
+    batch.commit();
+}
+
+void TPref::SaveRecentStores(Registry& registry) const {
+    RegistryBatch batch(registry);
+    const std::string subkey(Settings);
+    RegistryKeyPtr key = registry.createKey(Inipath + "\\" + subkey);
+    for (std::size_t i = 0; i < MaxRecentStores; ++i) {
+        const std::string name = recentStoreName(i);
+        if (i < RecentStores.size())
+            registry.setUtf8String(*key, name, RecentStores[i]);
+        else if (registry.queryValue(*key, name))
+            registry.setUtf8String(*key, name, {});  // a list that got shorter
+    }
+    registry.closeKey(std::move(key));
     batch.commit();
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace mq {
 
@@ -43,11 +44,18 @@ public:
     // was last closed with it shown (0: never).
     bool PreviewPane = false;
     std::int32_t PreviewHeight = 0;
+    // The stores last opened by path, most recent first, at most MaxRecentStores (UTF-8),
+    // kept as "RecentStore1", "RecentStore2", ... under "Settings".
+    std::vector<std::string> RecentStores;
+    static constexpr std::size_t MaxRecentStores = 8;
 
     // Throws RegistryError; the properties not read by then hold their defaults.
     void LoadFromRegistry(Registry& registry);
     // Throws RegistryError; values written before the failure stay written.
     void SaveToRegistry(Registry& registry) const;
+    // The recent stores alone, written as soon as a store opens, so that they are kept
+    // however the program ends. Throws RegistryError.
+    void SaveRecentStores(Registry& registry) const;
 };
 
 }  // namespace mq

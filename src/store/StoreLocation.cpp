@@ -32,7 +32,7 @@ std::string Get_OE_Directory(Registry& registry) {
     }
     if (root.empty()) return root;
     std::optional<std::string> expanded = expandEnvironmentStrings(root, 1024);
-    return expanded ? *expanded : root;
+    return expandHomeFolder(expanded ? *expanded : root);
 }
 
 }  // namespace mq

@@ -1,10 +1,8 @@
 #include "store/StoreReader.h"
 
-#include "platform/AnsiCodePage.h"
 #include "platform/StoreFile.h"
 #include "store/DbxLayout.h"
 #include "store/StoreError.h"
-#include "store/StoreLocation.h"
 
 namespace mq {
 
@@ -37,19 +35,15 @@ void readStoreFile(const std::string& path, Read&& read) {
 }  // namespace
 
 std::string StoreReader::storeFilePath(const std::string& fileName) {
-#ifdef _WIN32
-    const std::string folder = registry_ ? Get_OE_Directory(*registry_) : folder_;
-    return findFileIgnoringCase(folder, fileName);
-#else
-    // The folder and the file name are ANSI texts; this file system names files in UTF-8.
-    const AnsiCodePage& page = AnsiCodePage::system();
-    const std::string folder = registry_ ? page.toUtf8(Get_OE_Directory(*registry_)) : folder_;
-    return findFileIgnoringCase(folder, page.toUtf8(fileName));
-#endif
+    return source_.filePath(fileName);
 }
 
 void StoreReader::Read_OE_File(const std::string& fileName, FolderList* list) {
     if (!list || !isFolderList(fileName)) return;
+    if (!source_.hasFolderList()) {
+        for (Toe5_FolderInfo& folder : source_.looseFolders()) list->push_back(std::move(folder));
+        return;
+    }
     const std::string path = storeFilePath(fileName);
     readStoreFile(path, [&](ByteSource& file) {
         // A folder list cut short before its item count is a damaged store, not an empty

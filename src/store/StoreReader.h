@@ -6,6 +6,7 @@
 #include "store/MessageReadObserver.h"
 #include "store/RecordList.h"
 #include "store/RecoveryScan.h"
+#include "store/StoreSource.h"
 #include "store/Toe5Records.h"
 
 #include <cstddef>
@@ -17,21 +18,26 @@ namespace mq {
 
 using FolderList = RecordList<Toe5_FolderInfo>;
 
-// Reads .dbx files of the store folder. Each call resolves the store folder afresh, opens
-// the file with no sharing, reads it and closes it on every path. Failures to open or read
-// the file raise StoreError naming it; damage inside a file never raises: what lies outside
-// the file or the record is ignored. A failure to look up the store folder raises
-// RegistryError.
+// Reads .dbx files of the store. Each call asks the store source for the file, opens it with
+// no sharing, reads it and closes it on every path. Failures to open or read the file raise
+// StoreError naming it; damage inside a file never raises: what lies outside the file or the
+// record is ignored. A failure to look up the store folder raises RegistryError.
 class StoreReader : public FolderMessages {
 public:
     // The store folder the registry names, looked up for every file.
-    explicit StoreReader(Registry& registry) : registry_(&registry) {}
-    // The store in `folder`, a path in the file system's encoding, whatever the registry says.
-    explicit StoreReader(std::string folder) : folder_(std::move(folder)) {}
+    explicit StoreReader(Registry& registry) : source_(registry) {}
+    explicit StoreReader(StoreSource source) : source_(std::move(source)) {}
+    // The store folder `folder` (UTF-8), whatever the registry says.
+    explicit StoreReader(std::string folder)
+        : source_(StoreSource::storeFolder(std::move(folder))) {}
+
+    const StoreSource& source() const { return source_; }
+    void setSource(StoreSource source) { source_ = std::move(source); }
 
     // The record kind follows the name: exactly "folders.dbx" gives folder records, any
-    // other name message records. Appends to the list, never clears it. A list of the other
-    // kind than the name selects gets nothing, so the two kinds never mix.
+    // other name message records. A store without folders.dbx lists its files as folders.
+    // Appends to the list, never clears it. A list of the other kind than the name selects
+    // gets nothing, so the two kinds never mix.
     void Read_OE_File(const std::string& fileName, FolderList* list);
     void Read_OE_File(const std::string& fileName, MessageInfoList* list);
 
@@ -62,8 +68,7 @@ public:
     std::string storeFilePath(const std::string& fileName);
 
 private:
-    Registry* registry_ = nullptr;
-    std::string folder_;  // used without a registry
+    StoreSource source_;
 };
 
 // The parser behind the reader, on any byte source (no files, no registry).

@@ -88,7 +88,8 @@ QString hintFor(const QWidget* widget) {
 }  // namespace
 
 TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& locale,
-               const AnsiCodePage& codePage, std::function<void()> postQuit, QWidget* parent)
+               const AnsiCodePage& codePage, std::function<void()> postQuit,
+               const QString& storePath, QWidget* parent)
     : QMainWindow(parent),
       ui(std::make_unique<Ui::TForm1>()),
       registry_(registry),
@@ -96,7 +97,8 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
       locale_(locale),
       codePage_(codePage),
       postQuit_(std::move(postQuit)),
-      store_(registry) {
+      store_(registry),
+      startStorePath_(storePath) {
     ui->setupUi(this);
     setWindowIcon(ImageList1::icon(ImageList1::Message));
 
@@ -159,6 +161,7 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
 
     applyIcons();
     connectSurfaces();
+    setAcceptDrops(true);  // a store folder or file dropped on the window opens
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = clientArea(*screen, *this);
@@ -214,6 +217,7 @@ void TForm1::connectSurfaces() {
     bind(ui->SelectAll1, nullptr, ui->SelectAll2, &TForm1::SelectAll1Click);
     bind(ui->Exit1, nullptr, ui->SpeedButton4, &TForm1::Exit1Click);
     bind(ui->Contents1, nullptr, ui->SpeedButton5, &TForm1::Contents1Click);
+    bind(ui->OpenStore1, nullptr, nullptr, &TForm1::OpenStore1Click);
     bind(ui->ExportAllFolders1, nullptr, nullptr, &TForm1::ExportAllFolders1Click);
     bind(ui->About1, nullptr, nullptr, &TForm1::About1Click);
     bind(ui->Identities1, nullptr, nullptr, &TForm1::Identities1Click);
@@ -285,16 +289,13 @@ void TForm1::FormCreate() {
     FolderList.clear();
     MessageInfoList.clear();
 
-    try {
-        store_.Read_OE_File("folders.dbx", &FolderList);
-    } catch (const std::exception&) {
-        FolderList.clear();  // a read that ran out of memory gives back what it holds
-        dialogs_.showError(QStringLiteral(
-            "Cannot access your default outlook express folders,\n\rIf outlook express is "
-            "installed make sure it is not running"));
-        Exit1Click();
-    }
+    openStartStore();
 
+    VST1Click();
+    FormResize();
+}
+
+void TForm1::fillFolderList() {
     ui->ListBox1->clear();
     // Rows of one record share its name: widened once, the items share the text.
     std::vector<QString> names(FolderList.records().size());
@@ -305,9 +306,6 @@ void TForm1::FormCreate() {
     // No row is current either, so the first key that moves in the list picks the first
     // folder rather than the second.
     ui->ListBox1->setCurrentIndex(QModelIndex());
-
-    VST1Click();
-    FormResize();
 }
 
 void TForm1::ListBox1Click() {

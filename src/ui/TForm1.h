@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QMenu;
 
@@ -45,9 +47,11 @@ class TForm1 : public QMainWindow, public ProgressSubject {
 
 public:
     // `postQuit` ends the application the way Exit does: it must only post the request, so
-    // the handler that calls it runs to its end first.
+    // the handler that calls it runs to its end first. `storePath`, when given, is the store
+    // to open in place of the one the registry names.
     TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& locale,
-           const AnsiCodePage& codePage, std::function<void()> postQuit, QWidget* parent = nullptr);
+           const AnsiCodePage& codePage, std::function<void()> postQuit,
+           const QString& storePath = QString(), QWidget* parent = nullptr);
     ~TForm1() override;
 
     // What the message list shows, asked for each cell as it paints.
@@ -57,6 +61,14 @@ public:
 
     // Rows of the message list that are selected, from the top down.
     std::vector<int> selectedRows() const;
+
+    // File > "Open Store...": the chooser, then the store chosen.
+    void OpenStore1Click();
+    // Opens the store at `path` in place of the one open, which stays open when it fails
+    // (the box says why). True when it opened.
+    bool OpenStore(const QString& path);
+    // The path that names the store open now (UTF-8); empty when none is open.
+    std::string storePath() const;
 
     void ListBox1Click();
     void VST1Click();
@@ -99,9 +111,28 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
+    // Start-up's store: the one given, else the registry's, else the most recent one; the
+    // chooser where none of them opens.
+    void openStartStore();
+    // Reads the folder list of the store at `path` and shows it. Empty, or why it failed.
+    QString tryOpenStore(const QString& path);
+    void fillFolderList();
+    // The window without a store: nothing listed, every store command disabled.
+    void showNoStore();
+    void storeShown();
+    // The chooser at `startFolder`; true when a store chosen opened. With `untilOpened` it
+    // asks again after a store that does not open, until the user cancels.
+    bool chooseStore(const QString& startFolder, bool untilOpened);
+    void OpenRecentStore(const QString& path);
+    void rememberStore(const std::string& path);
+    void fillRecentStores();
+    // A line in the status bar that goes after a while.
+    void statusLine(const QString& text);
     bool FormCloseQuery();
     void FormClose();
     void RestoreColumnOrder();
@@ -157,6 +188,8 @@ private:
     const AnsiCodePage& codePage_;
     std::function<void()> postQuit_;
     StoreReader store_;
+    QString startStorePath_;  // from the command line
+    bool storeOpen_ = false;
 
     TPref Pref1;
     mq::FileNameItems FileNameItems;

@@ -36,6 +36,10 @@ public:
     virtual QString browseForFolder(QWidget* parent, const QString& caption,
                                     const QString& startFolder) = 0;
 
+    // The "Open Store..." chooser starting at `startFolder`: a folder, or a .dbx file in one.
+    // Empty when the user cancels.
+    virtual QString chooseStore(QWidget* parent, const QString& startFolder) = 0;
+
     // Shorthand for the error box every failure is reported with.
     void showError(const QString& text) {
         showMessage(QStringLiteral("Error"), text, QMessageBox::Critical);

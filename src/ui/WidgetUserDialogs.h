@@ -14,6 +14,7 @@ public:
                                   const QString& defaultSuffix, const QString& startPath) override;
     QString browseForFolder(QWidget* parent, const QString& caption,
                             const QString& startFolder) override;
+    QString chooseStore(QWidget* parent, const QString& startFolder) override;
 };
 
 }  // namespace mq

@@ -44,6 +44,10 @@ TEST(StoreLocation, GlobalRootFirstThenTheDefaultIdentityExpanded) {
     EXPECT_EQ(storeFolderFrom(globalKey + "\"Store Root\"=\"%MQ_STORE_TEST_PROFILE%\\\\Mail "
                                           "%MQ_STORE_TEST_UNDEFINED%\"\r\n"),
               "/home/ann\\Mail %MQ_STORE_TEST_UNDEFINED%");
+    // A registry file written by hand may start at the home folder.
+    test::ScopedEnvironment home("HOME", "/home/ann/");
+    EXPECT_EQ(storeFolderFrom(globalKey + "\"Store Root\"=\"~/old-mail\"\r\n"),
+              test::onWindows ? "~/old-mail" : "/home/ann/old-mail");
     try {
         storeFolderFrom(globalKey + "\"Store Root\"=dword:00000001\r\n");
         ADD_FAILURE() << "no error for a number";

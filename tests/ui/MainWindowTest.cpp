@@ -384,6 +384,9 @@ private slots:
             QCOMPARE(f.dialogs.messages[0].caption, QString("Error"));
             QCOMPARE(f.dialogs.messages[0].text, StartupError);
             QCOMPARE(f.dialogs.messages[0].icon, QMessageBox::Critical);
+            // Then the chooser, at the nearest folder there is; its Cancel ends the program.
+            QCOMPARE(f.dialogs.storeRequests,
+                     QStringList(QString::fromStdString(f.root().string())));
             QCOMPARE(f.quitRequests, 1);
             // Start-up still ran to its end on what was read.
             QCOMPARE(form.findChild<QListWidget*>("ListBox1")->count(), 0);

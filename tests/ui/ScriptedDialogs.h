@@ -31,11 +31,18 @@ public:
         return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
     }
 
+    QString chooseStore(QWidget*, const QString& startFolder) override {
+        storeRequests.push_back(startFolder);
+        return storeAnswers.isEmpty() ? QString() : storeAnswers.takeFirst();
+    }
+
     std::vector<Message> messages;
     QStringList saveAnswers;
     QStringList folderAnswers;
     std::vector<QStringList> saveRequests;  // filter, suffix, start path
     QStringList browseRequests;
+    QStringList storeAnswers;
+    QStringList storeRequests;  // start folders
 };
 
 }  // namespace mq

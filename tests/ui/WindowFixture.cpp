@@ -75,14 +75,17 @@ void WindowFixture::addViewValues(const std::string& lines) {
          << lines << "\r\n";
 }
 
-TForm1& WindowFixture::start() {
+TForm1& WindowFixture::start(const QString& storePath) {
     destroyWindow();
     registry_ = std::make_unique<RegistryFile>(registryPath());
     const int ended = quitRequests;
-    form_ = std::make_unique<TForm1>(*registry_, dialogs, locale, codePage, [this] {
-        ++quitRequests;
-        postApplicationExit();
-    });
+    form_ = std::make_unique<TForm1>(
+        *registry_, dialogs, locale, codePage,
+        [this] {
+            ++quitRequests;
+            postApplicationExit();
+        },
+        storePath);
     // As in the program: a window whose start-up ended it is never shown.
     if (quitRequests != ended) return *form_;
     form_->show();

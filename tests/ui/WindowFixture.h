@@ -39,7 +39,8 @@ public:
     // Appends a section of raw registry-file lines for the preferences' "View" subkey.
     void addViewValues(const std::string& lines);
 
-    TForm1& start();
+    // `storePath`: the PATH of the command line.
+    TForm1& start(const QString& storePath = QString());
     // Closes the window through its close box and ends the run.
     void closeWindow();
     // After Exit or a fatal store error: runs the event loop as the program does until the

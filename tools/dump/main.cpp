@@ -5,15 +5,16 @@
 #endif
 
 #include "platform/AnsiCodePage.h"
+#include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/StoreFile.h"
 #include "store/DbxLayout.h"
 #include "store/LittleEndian.h"
 #include "store/RawHeaderField.h"
 #include "store/RecoveryScan.h"
-#include "store/StoreLocation.h"
 #include "store/StoreReader.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -45,7 +46,10 @@ constexpr const char* usage =
     "       mailquarry-dump [--text] show FILE POSITION\n"
 #endif
     "       mailquarry-dump [--text] recover FILE\n"
-    "       mailquarry-dump [--text] store\n";
+    "       mailquarry-dump [--text] store [PATH]\n"
+    "\n"
+    "PATH is a store folder (the folder holding folders.dbx), a folder of loose .dbx files\n"
+    "or a single .dbx file; without it, the store the registry names (its \"Store Root\").\n";
 
 class UsageError : public std::runtime_error {
 public:
@@ -85,7 +89,7 @@ Int parseNumber(const std::string& text, const char* what) {
 
 std::unique_ptr<mq::StoreFile> openFile(const std::string& path) {
     try {
-        return mq::StoreFile::open(path);
+        return mq::StoreFile::open(mq::commandLinePath(path));
     } catch (const mq::FileOpenError& e) {
         throw std::runtime_error("cannot open " + path + ": " + e.what());
     }
@@ -186,20 +190,21 @@ void dumpRecovered(const std::string& path) {
     }
 }
 
-void dumpStore() {
+void dumpStore(const std::string* path) {
     const auto registry = mq::openUserRegistry();
-    const std::string folder = mq::Get_OE_Directory(*registry);
     mq::StoreReader reader(*registry);
+    if (path) reader.setSource(mq::StoreSource::open(mq::commandLinePath(*path)));
+    const std::string folder = reader.source().storePath();
     mq::FolderList list;
     reader.Read_OE_File("folders.dbx", &list);
     if (textOutput) {
-        std::cout << "Store folder: " << mq::AnsiCodePage::system().toUtf8(folder) << "\n\n";
+        std::cout << "Store folder: " << folder << "\n\n";
         for (const auto& f : list) print(mq::toJson(f));
         return;
     }
     Json folders = Json::array();
     for (const auto& f : list) folders.push_back(mq::toJson(f));
-    print(Json{{"StoreFolder", mq::AnsiCodePage::system().toUtf8(folder)}, {"Folders", folders}});
+    print(Json{{"StoreFolder", folder}, {"Folders", folders}});
 }
 
 int run(std::vector<std::string> args) {
@@ -207,12 +212,13 @@ int run(std::vector<std::string> args) {
         textOutput = true;
         args.erase(args.begin());
     }
-    if (args.size() == 1 && args[0] == "--help") {
+    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
         std::cout << usage;
         return 0;
     }
     if (args.empty()) throw UsageError("no command given");
     const std::string& command = args[0];
+    if (command.starts_with("-")) throw UsageError("unknown option " + command);
     if (command == "records" && (args.size() == 2 || args.size() == 3)) {
         const std::string kind = args.size() == 3 ? args[2] : "";
         if (!kind.empty() && kind != "--folders" && kind != "--messages") {
@@ -231,8 +237,8 @@ int run(std::vector<std::string> args) {
 #endif
     } else if (command == "recover" && args.size() == 2) {
         dumpRecovered(args[1]);
-    } else if (command == "store" && args.size() == 1) {
-        dumpStore();
+    } else if (command == "store" && args.size() <= 2) {
+        dumpStore(args.size() == 2 ? &args[1] : nullptr);
     } else {
         throw UsageError("bad arguments for " + command);
     }
@@ -250,7 +256,7 @@ int main(int argc, char** argv) {
     try {
         return run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const UsageError& e) {
-        std::cerr << "mailquarry-dump: " << e.what() << " (see mailquarry-dump --help)\n";
+        std::cerr << "mailquarry-dump: " << e.what() << '\n' << usage;
     } catch (const std::exception& e) {
         std::cerr << "mailquarry-dump: " << e.what() << '\n';
     }

@@ -6,6 +6,7 @@
 #include "export/FolderTree.h"
 #include "export/StoreExport.h"
 #include "platform/AnsiCodePage.h"
+#include "platform/FileSystem.h"
 #include "platform/RegistryError.h"
 #include "save/FileNameItems.h"
 #include "save/TPref.h"
@@ -26,14 +27,15 @@
 namespace {
 
 constexpr const char* Help =
-    "usage: mailquarry-export [--recover] [--store DIR] [--format mbox|eml] [--folder NAME]...\n"
+    "usage: mailquarry-export [--recover] [--store PATH] [--format mbox|eml] [--folder NAME]...\n"
     "                         OUTDIR\n"
     "\n"
     "Exports the folders of an Outlook Express 5 mail store into OUTDIR, which is made\n"
     "when missing. The store is only read.\n"
     "\n"
-    "  --store DIR    the store in DIR (the folder holding folders.dbx); without it, the\n"
-    "                 store Mailquarry opens: the registry's \"Store Root\"\n"
+    "  --store PATH   the store at PATH: a store folder (the folder holding folders.dbx),\n"
+    "                 a folder of loose .dbx files (one folder each) or a single .dbx file;\n"
+    "                 without it, the store the registry names (its \"Store Root\")\n"
     "  --format mbox  one mboxrd file per folder, a subfolder's file in the folder\n"
     "                 \"<parent>.sbd\", as Thunderbird lays them out (the default)\n"
     "  --format eml   one folder per folder, nested as in the store, holding one .eml file\n"
@@ -101,7 +103,7 @@ Arguments parse(int argc, char** argv) {
 #endif
             args.recover = true;
         } else if (arg == "--store") {
-            args.store = value();
+            args.store = mq::commandLinePath(value());
         } else if (arg == "--format") {
             const std::string name = value();
             const auto format = mq::parseExportFormat(name);
@@ -178,9 +180,10 @@ mq::TPref preferences(mq::Registry& user) {
 
 int run(const Arguments& args) {
     const std::unique_ptr<mq::Registry> user = mq::openUserRegistry();
-    mq::StoreReader reader = args.store ? mq::StoreReader(*args.store) : mq::StoreReader(*user);
+    mq::StoreReader reader(*user);
     mq::FolderList folders;
     try {
+        if (args.store) reader.setSource(mq::StoreSource::open(*args.store));
         reader.Read_OE_File("folders.dbx", &folders);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mailquarry-export: the store cannot be read: %s\n",
@@ -227,7 +230,9 @@ int main(int argc, char** argv) {
         }
         return run(args);
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "mailquarry-export: %s\n%s", e.what(),
+        const std::string help = Help;
+        std::fprintf(stderr, "mailquarry-export: %s\n%s%s", e.what(),
+                     help.substr(0, help.find("\n\n") + 1).c_str(),
                      "Try 'mailquarry-export --help' for more information.\n");
         return 1;
     } catch (const std::exception& e) {

@@ -6,9 +6,29 @@
 #include <iostream>
 #include <string>
 
+namespace {
+
+constexpr const char* Usage =
+    "usage: mailquarry-sample-store DIR\n"
+    "\n"
+    "Writes a sample mail store into DIR/store and a registry file that names it, to try\n"
+    "Mailquarry on (mailquarry DIR/store opens it too).\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc != 2 || std::string(argv[1]).empty()) {
-        std::cerr << "usage: mailquarry-sample-store DIR\n";
+    const std::string argument = argc > 1 ? argv[1] : "";
+    if (argc == 2 && (argument == "--help" || argument == "-h")) {
+        std::cout << Usage;
+        return 0;
+    }
+    // A name beginning with "-" is an option mistyped far more often than a folder.
+    if (argc != 2 || argument.empty() || argument.starts_with("-")) {
+        std::cerr << "mailquarry-sample-store: "
+                  << (argc != 2 || argument.empty() ? "expected one DIR"
+                                                    : "unknown option " + argument)
+                  << '\n'
+                  << Usage;
         return 1;
     }
     try {

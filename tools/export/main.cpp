@@ -196,7 +196,7 @@ int run(const Arguments& args) {
     mq::FolderMessages* source = &reader;
 #ifdef MAILQUARRY_WITH_RECOVER
     Interruptible scan(progress);
-    mq::RecoveredFolders recovered(reader, scan);
+    mq::RecoveredFolders recovered(reader, scan, mq::AnsiCodePage::system());
     if (args.recover) source = &recovered;
 #endif
     mq::ExportPlan plan = mq::planExport(*source, folders, chosenFolders(folders, args.folders),

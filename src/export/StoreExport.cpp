@@ -77,6 +77,7 @@ std::string noRoomText(const std::string& path) {
 
 constexpr char NoRoomLeft[] = "not attempted: the disk is full or read-only";
 constexpr char StoppedBefore[] = "not attempted: the export was cancelled";
+constexpr char NoParent[] = "not attempted: its parent folder could not be made";
 
 // Runs one export. It is the host of the readers and writers it calls: progress and the
 // stop request go through to the window or the tool, while what they report is kept for
@@ -146,7 +147,7 @@ private:
     void exportBranch(std::size_t folder, const std::string& directory) {
         if (!needed_[folder]) return;
         if (cancelled() || noRoom_) {
-            notAttempted(folder);
+            notAttempted(folder, noRoom_ ? NoRoomLeft : StoppedBefore);
             return;
         }
         // The local root's folders go where it would have gone.
@@ -159,7 +160,7 @@ private:
         if (place) exportFolder(folder, *place);
         if (!failure_.reason.empty()) summary_.failures.push_back(failure_);
         if (!place) {
-            for (const std::size_t child : tree_.children(folder)) notAttempted(child);
+            for (const std::size_t child : tree_.children(folder)) notAttempted(child, NoParent);
             return;
         }
         const std::string inside = mbox() ? *place + ".sbd" : *place;
@@ -172,15 +173,15 @@ private:
         }
     }
 
-    // After a full disk or a stop request: the planned folders of the branch are reported,
-    // with their messages, so that the summary accounts for every one.
-    void notAttempted(std::size_t folder) {
+    // After a full disk, a stop request or a parent that could not be made: the planned
+    // folders of the branch are reported with their messages, so that the summary accounts
+    // for every one.
+    void notAttempted(std::size_t folder, const char* reason) {
         if (!needed_[folder]) return;
         if (planned_[folder])
-            summary_.failures.push_back({utf8(tree_.path(folder)),
-                                         noRoom_ ? NoRoomLeft : StoppedBefore,
-                                         plan_.messagesIn[folder], true});
-        for (const std::size_t child : tree_.children(folder)) notAttempted(child);
+            summary_.failures.push_back(
+                {utf8(tree_.path(folder)), reason, plan_.messagesIn[folder], true});
+        for (const std::size_t child : tree_.children(folder)) notAttempted(child, reason);
     }
 
     // The path under which the folder goes into `directory`: its name, or the first numbered
@@ -327,35 +328,36 @@ private:
         pref.Directory = directory;
         std::vector<TMessHead> heads;
         std::size_t written = 0, handled = 0;
-        const bool read = readMessages(folder, [&](const MessageInfoList& infos, std::size_t i,
-                                                   std::string& text) {
-            // Every record is read before the first text.
-            if (heads.empty()) heads = buildMessageList(infos);
-            const TMessHead& head = heads[i];
-            const std::string name = ComposeFileName(head, items_, pref, fileList_, locale_);
-            progress().ProgressItem = name;
-            ++progress().ProgressDone;
-            ++handled;
-            switch (WriteMessageFile(*this, pref, fileList_, name, text)) {
-                case WriteOutcome::Written:
-                    ++written;
-                    ++summary_.messages;
-                    summary_.bytes += text.size();
-                    if (pref.CreationDate)
-                        SetFileDates(fileSystemPath(directory, name), head.Received);
-                    return true;
-                case WriteOutcome::Failed:
-                    return true;
-                case WriteOutcome::NoRoom:
-                    ++failure_.messages;
-                    writeFailed(fileSystemPath(directory, name), ENOSPC);
-                    return false;
-            }
-            return true;
-        });
+        const bool read = readMessages(
+            folder, [&](const MessageInfoList& infos, std::size_t i, std::string& text) {
+                // Every record is read before the first text.
+                if (heads.empty()) heads = buildMessageList(infos);
+                const TMessHead& head = heads[i];
+                const std::string name = ComposeFileName(head, items_, pref, fileList_, locale_);
+                progress().ProgressItem = name;
+                ++progress().ProgressDone;
+                ++handled;
+                switch (WriteMessageFile(*this, pref, fileList_, name, text)) {
+                    case WriteOutcome::Written:
+                        ++written;
+                        ++summary_.messages;
+                        summary_.bytes += text.size();
+                        if (pref.CreationDate)
+                            SetFileDates(fileSystemPath(directory, name), head.Received);
+                        return true;
+                    case WriteOutcome::Failed:
+                        return true;
+                    case WriteOutcome::NoRoom:
+                        ++failure_.messages;
+                        writeFailed(fileSystemPath(directory, name), ENOSPC);
+                        return false;
+                }
+                return true;
+            });
         // Those written are there whole; a failed read or a full disk left the rest unwritten.
         if (!read || noRoom_) {
-            failure_.messages += plan_.messagesIn[folder] - std::min(handled, plan_.messagesIn[folder]);
+            failure_.messages +=
+                plan_.messagesIn[folder] - std::min(handled, plan_.messagesIn[folder]);
             return;
         }
         ++summary_.folders;
@@ -375,7 +377,7 @@ private:
     TEmailChk checker_;
     FileList fileList_;
     std::map<std::string, std::set<std::u16string>> taken_;  // by folder of the target
-    ExportFailure failure_;  // of the folder being exported
+    ExportFailure failure_;                                  // of the folder being exported
     bool noRoom_ = false;
     ExportSummary summary_;
 };

@@ -31,8 +31,8 @@ std::vector<std::size_t> foldersWithFiles(const FolderList& folders);
 struct ExportPlan {
     std::string target;  // UTF-8, as the file system names it
     ExportFormat format = ExportFormat::Mbox;
-    std::vector<std::size_t> folders;  // folder-list indexes whose files could be read
-    std::size_t messages = 0;          // their messages
+    std::vector<std::size_t> folders;     // folder-list indexes whose files could be read
+    std::size_t messages = 0;             // their messages
     std::vector<std::size_t> messagesIn;  // by folder-list index
     std::vector<ExportFailure> failures;
 };

@@ -13,8 +13,7 @@ namespace mq {
 // blocks the scan found.
 class RecoveredFolders : public FolderMessages {
 public:
-    RecoveredFolders(StoreReader& reader, RecoveryScanObserver& observer,
-                     const AnsiCodePage& page)
+    RecoveredFolders(StoreReader& reader, RecoveryScanObserver& observer, const AnsiCodePage& page)
         : reader_(reader), observer_(observer), page_(page) {}
 
     void readMessageRecords(const std::string& fileName, MessageInfoList& list) override;

@@ -93,7 +93,6 @@ protected:
         expectReadMbox({toUtf8(mbox), toUtf8(expected)});
     }
 
-
     TempDir dir;
     StoreReader reader{(dir.path() / "store").string()};
     FolderList folders;
@@ -196,8 +195,9 @@ TEST_F(StoreExportTest, ACancelledExportNamesTheFolderCutShort) {
     std::size_t notAttempted = 0;
     for (const ExportFailure& failure : summary.failures) notAttempted += failure.messages;
     EXPECT_EQ(notAttempted, 3u);  // Projects, Nordlicht, 2003
-    EXPECT_NE(exportSummaryText(summary, "out").find("Inbox was cut short: it holds 2 of its 4 "
-                                                     "messages."),
+    EXPECT_NE(exportSummaryText(summary, "out")
+                  .find("Inbox was cut short: it holds 2 of its 4 "
+                        "messages."),
               std::string::npos);
 }
 
@@ -229,16 +229,16 @@ TEST(StoreExportRules, EveryFolderFileOnceAndNamedForThunderbird) {
 
     const fs::path out = dir.path() / "out";
     RecordingHost host;
-    const ExportPlan plan = planExport(reader, folders, foldersWithFiles(folders),
-                                       toUtf8(out), ExportFormat::Mbox);
+    const ExportPlan plan =
+        planExport(reader, folders, foldersWithFiles(folders), toUtf8(out), ExportFormat::Mbox);
     const ExportSummary summary = ExportAllFolders(host, reader, folders, plan, {}, {});
     EXPECT_EQ(summary.folders, 6u);
     ASSERT_EQ(summary.failures.size(), 2u);
     EXPECT_EQ(summary.failures[0].folder, "Local Folders/Secret");
     EXPECT_EQ(summary.failures[1].folder, "Local Folders/Again");
-    EXPECT_EQ(namesIn(out), (std::vector<std::string>{"Child", "Child.msf_", "Dup(2)", "Inbox",
-                                                      "dup", "news.example.com",
-                                                      "news.example.com.sbd"}));
+    EXPECT_EQ(namesIn(out),
+              (std::vector<std::string>{"Child", "Child.msf_", "Dup(2)", "Inbox", "dup",
+                                        "news.example.com", "news.example.com.sbd"}));
     expectReadMbox({"--tree", toUtf8(out)});
     const fs::path expected = dir.path() / "expected";
     fs::create_directories(expected);

@@ -213,7 +213,8 @@ int run(const Arguments& args) {
                                          args.target, args.format);
     if (args.recover) {
         // A file for every folder where nothing was found would bury the ones that matter.
-        std::erase_if(plan.folders, [&](std::size_t folder) { return plan.messagesIn[folder] == 0; });
+        std::erase_if(plan.folders,
+                      [&](std::size_t folder) { return plan.messagesIn[folder] == 0; });
     }
     const mq::ExportSummary summary =
         mq::ExportAllFolders(progress, *source, folders, plan, pref, items);

@@ -178,26 +178,6 @@ TEST(RecoveryScanShapes, CraftedChainsCountEachBlockOnce) {
     EXPECT_TRUE(dbx::recoverMessages(file, cancelling).empty());
 }
 
-// A thousand heads that all run into one tail of 200 blocks: what is found, read and written
-// stays within the file, where every head taking the tail would make it 200 times the file.
-TEST(RecoveryScanShapes, SharedTailsAreReadOnce) {
-    DbxWriter w;
-    const std::size_t tail = w.addTextChain(std::string(200 * 512, 't'));
-    DbxBlock head;
-    head.data = toBytes("Subject: head\r\n");
-    head.next = DbxRef::chain(tail, 0);
-    for (int i = 0; i < 1000; ++i) w.addChain({head});
-    const std::vector<std::byte> bytes = w.build();
-    MemoryByteSource file(bytes);
-    test::CountingObserver observer;
-    const RecoveredMessageList found = dbx::recoverMessages(file, observer);
-    ASSERT_EQ(found.size(), 1000u);
-    EXPECT_EQ(std::count_if(found.begin(), found.end(),
-                            [](const RecoveredMessage& m) { return m.complete; }),
-              1);
-    EXPECT_LE(totalLength(file, found), bytes.size());
-}
-
 // A file of zeros but for `bytes` at `at`: gigabytes without the disk or the memory.
 class SparseFile : public ByteSource {
 public:

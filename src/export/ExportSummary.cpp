@@ -26,6 +26,9 @@ std::string exportSummaryText(const ExportSummary& summary, const std::string& t
     text += counted(summary.messages, "message", "messages") + " of " +
             counted(summary.folders, "folder", "folders") + " exported to " + target + " (" +
             size(summary.bytes) + ").";
+    if (const auto& cut = summary.cutShort)
+        text += "\n" + cut->folder + " was cut short: it holds " + std::to_string(cut->written) +
+                " of its " + counted(cut->messages, "message", "messages") + ".";
     if (summary.failures.empty()) return text;
     // A damaged folder list can name thousands of missing files; a box shows a screenful.
     constexpr std::size_t MaxListed = 20;
@@ -34,7 +37,9 @@ std::string exportSummaryText(const ExportSummary& summary, const std::string& t
         const ExportFailure& failure = summary.failures[i];
         text += "\n";
         if (!failure.folder.empty()) text += failure.folder + ": ";
-        if (failure.messages > 1)
+        if (failure.wholeFolder && failure.messages > 0)
+            text += counted(failure.messages, "message", "messages") + ": ";
+        else if (failure.messages > 1)
             text += counted(failure.messages, "message", "messages") + ", the first: ";
         text += failure.reason;
     }

@@ -52,6 +52,13 @@ std::string senderAddress(std::string_view text, const TEmailChk& checker) {
     return "MAILER-DAEMON";
 }
 
+// A header field's first line: a name of visible ASCII characters, then its colon.
+bool startsWithHeaderLine(std::string_view text) {
+    std::size_t name = 0;
+    while (name < text.size() && text[name] > ' ' && text[name] <= '~' && text[name] != ':') ++name;
+    return name > 0 && name < text.size() && text[name] == ':';
+}
+
 }  // namespace
 
 std::string mboxFromLine(std::string_view text, std::uint64_t date, const TEmailChk& checker) {
@@ -69,6 +76,7 @@ std::string mboxFromLine(std::string_view text, std::uint64_t date, const TEmail
 
 void appendMboxrdMessage(std::string& out, std::string_view text) {
     out.reserve(out.size() + text.size() + 64);
+    if (!startsWithHeaderLine(text)) out.append(FragmentLine);
     std::size_t copied = 0;
     for (std::size_t line = 0; line < text.size();) {
         std::size_t from = line;

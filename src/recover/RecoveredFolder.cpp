@@ -1,6 +1,7 @@
 #include "recover/RecoveredFolder.h"
 
 #include "message/MessageDate.h"
+#include "recover/EncodedWords.h"
 #include "store/RawHeaderField.h"
 
 #include <algorithm>
@@ -13,19 +14,34 @@ namespace {
 // A header longer than this is no mail client's: its fields past it are not looked for.
 constexpr std::uint32_t HeaderBlocks = 128;
 
-// The header reads of a scan: nothing to show per block, only the scan's stop request.
-class HeaderRead : public MessageReadObserver {
+// Messages whose headers are read between two reports of progress.
+constexpr std::size_t HeadersPerReport = 64;
+
+// One bar for both phases of a recovery: the scan takes its first half, reading the headers
+// (as long again on a page-cached file) the second.
+class TwoPhases : public RecoveryScanObserver, public MessageReadObserver {
 public:
-    explicit HeaderRead(const RecoveryScanObserver& scan) : scan_(scan) {}
-    bool cancelled() const override { return scan_.cancelled(); }
+    explicit TwoPhases(RecoveryScanObserver& outer) : outer_(outer) {}
+    bool cancelled() const override { return outer_.cancelled(); }
+    void scanned(std::uint64_t done, std::uint64_t total) override {
+        outer_.scanned(done, 2 * total);
+    }
+    void headersRead(std::size_t done, std::size_t total) {
+        outer_.scanned(total + done, 2 * std::uint64_t{total});
+    }
+    // Nothing to show per block of a header.
     void blockRead() override {}
 
 private:
-    const RecoveryScanObserver& scan_;
+    RecoveryScanObserver& outer_;
 };
 
 std::string field(std::string_view text, std::string_view name) {
     return rawHeaderField(text, name).value_or(std::string());
+}
+
+std::string decodedField(std::string_view text, std::string_view name, const AnsiCodePage& page) {
+    return decodeEncodedWords(field(text, name), page);
 }
 
 std::uint64_t date(std::string_view value) {
@@ -39,12 +55,13 @@ std::size_t RecoveredFolder::incomplete() const {
         messages.begin(), messages.end(), [](const RecoveredMessage& m) { return !m.complete; }));
 }
 
-Toe5_MessageInfo recoveredRecord(std::string_view text, std::uint64_t length) {
+Toe5_MessageInfo recoveredRecord(std::string_view text, std::uint64_t length,
+                                 const AnsiCodePage& page) {
     Toe5_MessageInfo info;
-    info.From = field(text, "From");
-    info.To = field(text, "To");
+    info.From = decodedField(text, "From", page);
+    info.To = decodedField(text, "To", page);
     info.ReplyTo = field(text, "Reply-To");
-    info.Subject = field(text, "Subject");
+    info.Subject = decodedField(text, "Subject", page);
     info.MessageId = field(text, "Message-ID");
     info.SentDate = date(field(text, "Date"));
     // "Received: from ... by ...; Tue, 4 Mar 2003 10:00:00 +0100": the date follows the last
@@ -61,20 +78,23 @@ Toe5_MessageInfo recoveredRecord(std::string_view text, std::uint64_t length) {
 }
 
 RecoveredFolder recoverFolder(StoreReader& reader, const std::string& fileName,
-                              RecoveryScanObserver& observer) {
+                              RecoveryScanObserver& observer, const AnsiCodePage& page) {
     RecoveredFolder folder;
+    TwoPhases phases(observer);
     reader.readFile(fileName, [&](ByteSource& file) {
-        HeaderRead headerRead(observer);
+        const RecoveredMessageList found = dbx::recoverMessages(file, phases);
         std::string head;
-        for (const RecoveredMessage& message : dbx::recoverMessages(file, observer)) {
+        for (std::size_t i = 0; i < found.size() && !observer.cancelled(); ++i) {
+            if (i % HeadersPerReport == 0) phases.headersRead(i, found.size());
+            const RecoveredMessage& message = found[i];
             if (message.indexed) continue;
             head.clear();
             dbx::readBlockChain(file, message.position, std::min(message.blocks, HeaderBlocks),
-                                head, headerRead);
-            if (observer.cancelled()) break;
+                                head, phases);
             folder.messages.push_back(message);
-            folder.infos.push_back(recoveredRecord(head, message.length));
+            folder.infos.push_back(recoveredRecord(head, message.length, page));
         }
+        phases.headersRead(found.size(), found.size());
     });
     if (observer.cancelled()) return {};
     return folder;

@@ -5,7 +5,8 @@ namespace mq {
 const RecoveredFolder& RecoveredFolders::folder(const std::string& fileName) {
     const auto known = folders_.find(fileName);
     if (known != folders_.end()) return known->second;
-    return folders_.emplace(fileName, recoverFolder(reader_, fileName, observer_)).first->second;
+    return folders_.emplace(fileName, recoverFolder(reader_, fileName, observer_, page_))
+        .first->second;
 }
 
 void RecoveredFolders::readMessageRecords(const std::string& fileName, MessageInfoList& list) {

@@ -13,8 +13,8 @@ namespace mq {
 // blocks the scan found.
 class RecoveredFolders : public FolderMessages {
 public:
-    RecoveredFolders(StoreReader& reader, RecoveryScanObserver& observer)
-        : reader_(reader), observer_(observer) {}
+    RecoveredFolders(StoreReader& reader, RecoveryScanObserver& observer, const AnsiCodePage& page)
+        : reader_(reader), observer_(observer), page_(page) {}
 
     void readMessageRecords(const std::string& fileName, MessageInfoList& list) override;
     void readFolderMessages(const std::string& fileName, MessageInfoList& list,
@@ -26,6 +26,7 @@ private:
 
     StoreReader& reader_;
     RecoveryScanObserver& observer_;
+    const AnsiCodePage& page_;
     std::map<std::string, RecoveredFolder> folders_;
 };
 

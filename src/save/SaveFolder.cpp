@@ -1,5 +1,6 @@
 #include "save/SaveFolder.h"
 
+#include "platform/FileSystem.h"
 #include "platform/StoreFile.h"
 #include "platform/WriteAccess.h"
 
@@ -10,7 +11,7 @@ namespace mq {
 
 bool isExistingFolder(const std::string& utf8Path) {
     std::error_code error;
-    return std::filesystem::is_directory(std::u8string(utf8Path.begin(), utf8Path.end()), error);
+    return std::filesystem::is_directory(nativePath(utf8Path), error);
 }
 
 std::string defaultSaveFolder(const std::string& programFolder, const std::string& homeFolder) {

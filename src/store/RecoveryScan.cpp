@@ -24,16 +24,7 @@ struct FoundBlock {
     std::uint16_t textLength = 0;
     std::uint8_t predecessors = 0;  // found blocks whose next is this one, counted up to 2
     bool indexed = false;
-};
-
-// What reading a chain from one of its blocks gives.
-struct ChainFrom {
-    std::uint64_t length = 0;
-    std::uint32_t blocks = 0;
-    bool complete = false;
-    // The first block of a loop that no block outside it leads into, which then has no other
-    // start: the one nearest the start of the file, where the text's writing began.
-    bool opensLoop = false;
+    bool live = false;  // on a chain that a record of the index starts
 };
 
 // Real blocks hold 512 data bytes, never more text than that, and a next block apart from
@@ -49,9 +40,15 @@ bool fitsChain(const DataBlock& block, std::uint64_t position) {
            next + BlockLayout::Size <= position;
 }
 
+bool overlap(const FoundBlock& earlier, const FoundBlock& later) {
+    return std::uint64_t{later.position} < std::uint64_t{earlier.position} + BlockLayout::Size;
+}
+
 // Every 4-byte boundary of the file, where the mail client places all it writes, is a
-// possible block start, except inside a block already taken: real blocks never overlap, and a
-// text that quotes a block header cannot pass for one. False when cancelled.
+// possible block start, those inside another block included: an old header the mail client
+// left behind may overlap a block written later (chooseBlocks decides). Two headers that
+// pass lie at least 16 bytes apart, so the list holds at most a 16th of the file's bytes.
+// False when cancelled.
 bool findBlocks(ByteSource& file, RecoveryScanObserver& observer, std::vector<FoundBlock>& found) {
     const std::uint64_t size = file.size();
     // Offsets are 32-bit, so no block starts past 4 GB; 0 ends a chain and starts none.
@@ -68,18 +65,13 @@ bool findBlocks(ByteSource& file, RecoveryScanObserver& observer, std::vector<Fo
         const std::size_t got = file.readAt(partStart, part);
         if (got < BlockLayout::Size) break;
         const std::uint64_t last = std::min(partStart + got - BlockLayout::Size, lastStart);
-        while (position <= last) {
+        for (; position <= last; position += Alignment) {
             const std::byte* at = part.data() + (position - partStart);
-            if (le32(at) == position) {
-                const DataBlock block = DataBlock::decode(at);
-                if (fitsChain(block, position)) {
-                    found.push_back({static_cast<std::uint32_t>(position), block.next, NoBlock,
-                                     static_cast<std::uint16_t>(block.text.size())});
-                    position += BlockLayout::Size;
-                    continue;
-                }
-            }
-            position += Alignment;
+            if (le32(at) != position) continue;
+            const DataBlock block = DataBlock::decode(at);
+            if (fitsChain(block, position))
+                found.push_back({static_cast<std::uint32_t>(position), block.next, NoBlock,
+                                 static_cast<std::uint16_t>(block.text.size())});
         }
     }
     observer.scanned(size, size);
@@ -98,6 +90,7 @@ std::uint32_t indexOf(const std::vector<FoundBlock>& found, std::uint32_t positi
 void link(std::vector<FoundBlock>& found) {
     for (std::size_t i = 0; i < found.size(); ++i) {
         FoundBlock& f = found[i];
+        f.successor = NoBlock;
         if (f.next == 0) continue;
         // Blocks of a text mostly follow one another.
         f.successor = i + 1 < found.size() && found[i + 1].position == f.next
@@ -108,66 +101,78 @@ void link(std::vector<FoundBlock>& found) {
     }
 }
 
+// Marks the first blocks of the index's records, and every block their chains reach: the
+// blocks the folder shows now.
 void markIndexed(ByteSource& file, std::vector<FoundBlock>& found) {
     MessageInfoList records;
     readMessageRecords(file, records);
     for (const Toe5_MessageInfo& info : records) {
         // What the folder's reader reaches; positions past 2 GB it does not.
         if (info.MessagePosition <= 0) continue;
-        const std::uint32_t i = indexOf(found, static_cast<std::uint32_t>(info.MessagePosition));
+        std::uint32_t i = indexOf(found, static_cast<std::uint32_t>(info.MessagePosition));
         if (i != NoBlock) found[i].indexed = true;
+        for (; i != NoBlock && !found[i].live; i = found[i].successor) found[i].live = true;
     }
 }
 
-// What each found block's chain gives, read as the text reader would: up to a block whose
-// next is 0 or not a found block, or up to the first block met again. Each block is worked
-// out once, from the end of its chain backwards, so chains that run together or loop cost no
-// more than their blocks.
-std::vector<ChainFrom> followChains(const std::vector<FoundBlock>& found) {
-    enum : std::uint8_t { Unvisited, OnPath, Done };
-    std::vector<ChainFrom> from(found.size());
-    std::vector<std::uint8_t> state(found.size(), Unvisited);
-    std::vector<std::uint32_t> path;
-    for (std::uint32_t start = 0; start < found.size(); ++start) {
-        path.clear();
-        std::uint32_t i = start;
-        for (; i != NoBlock && state[i] == Unvisited; i = found[i].successor) {
-            state[i] = OnPath;
-            path.push_back(i);
+// Of blocks that overlap, one is real and the others are an old header the mail client
+// wrote over, or bytes of a text that look like a header. A block the index reaches now
+// wins; otherwise the first, whose text holds the others' headers.
+void chooseBlocks(std::vector<FoundBlock>& found) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        if (kept > 0 && overlap(found[kept - 1], found[i])) {
+            if (found[i].live && !found[kept - 1].live) found[kept - 1] = found[i];
+            continue;
         }
-        std::size_t end = path.size();
-        if (i != NoBlock && state[i] == OnPath) {
-            // A loop: read from any of its blocks, the text holds each of them once.
-            end = static_cast<std::size_t>(std::find(path.begin(), path.end(), i) - path.begin());
-            ChainFrom loop;
-            bool entered = false;
-            for (std::size_t k = end; k < path.size(); ++k) {
-                loop.length += found[path[k]].textLength;
-                ++loop.blocks;
-                entered = entered || found[path[k]].predecessors > 1;
-            }
-            for (std::size_t k = end; k < path.size(); ++k) {
-                from[path[k]] = loop;
-                state[path[k]] = Done;
-            }
-            if (!entered) from[*std::min_element(path.begin() + end, path.end())].opensLoop = true;
-        }
-        while (end > 0) {
-            const std::uint32_t b = path[--end];
-            const std::uint32_t s = found[b].successor;
-            ChainFrom& c = from[b];
-            c.length = found[b].textLength;
-            c.blocks = 1;
-            c.complete = found[b].next == 0;
-            if (s != NoBlock) {
-                c.length += from[s].length;
-                c.blocks += from[s].blocks;
-                c.complete = from[s].complete && found[s].predecessors < 2;
-            }
-            state[b] = Done;
-        }
+        found[kept++] = found[i];
     }
-    return from;
+    found.resize(kept);
+    for (FoundBlock& f : found) f.predecessors = 0;
+    link(found);
+}
+
+// A loop of blocks that nothing leads into has no first block but the one nearest the start
+// of the file, where the text's writing began.
+bool startsAChain(const FoundBlock& block) {
+    return block.predecessors == 0 || block.indexed;
+}
+
+// Gives each chain start the blocks from it up to a block whose next is 0 or not a found
+// block, or up to a block that an earlier start took: each block belongs to one message, so
+// what all of them hold is never more than the file. The index's messages come first, then
+// the rest in file order: of chains that run into one tail, the first gets the tail and the
+// others end where it begins.
+RecoveredMessageList claimChains(const std::vector<FoundBlock>& found) {
+    std::vector<bool> taken(found.size(), false);
+    RecoveredMessageList messages;
+    const auto claim = [&](std::uint32_t start) {
+        RecoveredMessage m{found[start].position, 0, 0, false, found[start].indexed};
+        std::uint32_t i = start;
+        for (; i != NoBlock && !taken[i]; i = found[i].successor) {
+            taken[i] = true;
+            ++m.blocks;
+            m.length += found[i].textLength;
+            if (found[i].next == 0) {
+                m.complete = true;
+                break;
+            }
+        }
+        if (m.length > 0) messages.push_back(m);
+    };
+    for (std::uint32_t i = 0; i < found.size(); ++i)
+        if (found[i].indexed) claim(i);
+    for (std::uint32_t i = 0; i < found.size(); ++i)
+        if (!taken[i] && startsAChain(found[i])) claim(i);
+    // What is left lies on loops that nothing leads into.
+    for (std::uint32_t i = 0; i < found.size(); ++i)
+        if (!taken[i]) claim(i);
+
+    std::sort(messages.begin(), messages.end(),
+              [](const RecoveredMessage& a, const RecoveredMessage& b) {
+                  return a.position < b.position;
+              });
+    return messages;
 }
 
 }  // namespace
@@ -177,19 +182,8 @@ RecoveredMessageList recoverMessages(ByteSource& file, RecoveryScanObserver& obs
     if (!findBlocks(file, observer, found)) return {};
     link(found);
     markIndexed(file, found);
-    const std::vector<ChainFrom> from = followChains(found);
-
-    RecoveredMessageList messages;
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        const FoundBlock& f = found[i];
-        // A chain another block runs into is the tail of that one, unless the index starts a
-        // message there.
-        const bool starts = f.predecessors == 0 || f.indexed || from[i].opensLoop;
-        if (!starts || from[i].length == 0) continue;
-        messages.push_back(
-            {f.position, from[i].blocks, from[i].length, from[i].complete, f.indexed});
-    }
-    return messages;
+    chooseBlocks(found);
+    return claimChains(found);
 }
 
 void readRecoveredText(ByteSource& file, const RecoveredMessage& message, std::string& text,

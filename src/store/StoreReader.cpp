@@ -34,7 +34,14 @@ void readStoreFile(const std::string& path, Read&& read) {
 
 }  // namespace
 
+bool isStoreFileName(const std::string& fileName) {
+    return !fileName.empty() && fileName != "." && fileName != ".." &&
+           fileName.find_first_of("/\\:") == std::string::npos;
+}
+
 std::string StoreReader::storeFilePath(const std::string& fileName) {
+    if (!isStoreFileName(fileName))
+        throw StoreError("The file name " + fileName + " is not a file of the store folder");
     return source_.filePath(fileName);
 }
 

@@ -18,6 +18,11 @@ namespace mq {
 
 using FolderList = RecordList<Toe5_FolderInfo>;
 
+// Whether a folder record's file name names a file in the store folder: not empty, no path
+// separator, drive or stream colon, and not "." or "..". Any other name leads elsewhere, and
+// its folder has no file of this store.
+bool isStoreFileName(const std::string& fileName);
+
 // Reads .dbx files of the store. Each call asks the store source for the file, opens it with
 // no sharing, reads it and closes it on every path. Failures to open or read the file raise
 // StoreError naming it; damage inside a file never raises: what lies outside the file or the
@@ -64,7 +69,8 @@ public:
     // this one.
     void readFile(const std::string& fileName, const std::function<void(ByteSource&)>& read);
 
-    // The full path of a store file as the reader would open it.
+    // The full path of a store file as the reader would open it. A name that is no store file
+    // name raises StoreError: nothing outside the store folder is ever opened.
     std::string storeFilePath(const std::string& fileName);
 
 private:

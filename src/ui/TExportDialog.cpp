@@ -42,7 +42,7 @@ TExportDialog::TExportDialog(UserDialogs& dialogs, const AnsiCodePage& codePage,
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(ui->FolderChecks);
         item->setText(0, widenAnsi(codePage_, folders[folder].Name));
         item->setData(0, FolderRole, qulonglong(folder));
-        if (folders[folder].FileName.empty()) {
+        if (!isStoreFileName(folders[folder].FileName)) {
             item->setFlags(Qt::ItemIsEnabled);
         } else {
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);

@@ -318,7 +318,9 @@ void TForm1::ListBox1Click() {
         QApplication::restoreOverrideCursor();
         return;
     }
-    CurrentFile = FolderList[static_cast<std::size_t>(index)].FileName;
+    // A file name leading out of the store folder is no file of this store.
+    const std::string& fileName = FolderList[static_cast<std::size_t>(index)].FileName;
+    CurrentFile = isStoreFileName(fileName) ? fileName : std::string();
     ui->RecoverMessages1->setEnabled(!CurrentFile.empty());
 
     clearMessageList();

@@ -78,7 +78,7 @@ void TForm1::RecoverMessages() {
     progress_.begin(ScanSteps);
     ScanProgress observer(*this);
     try {
-        RecoveredFolder found = recoverFolder(store_, CurrentFile, observer);
+        RecoveredFolder found = recoverFolder(store_, CurrentFile, observer, codePage_);
         if (!progress_.Cancelled) PendingRecovery = std::move(found);
     } catch (const std::exception&) {
         // Locked, gone, or more than the memory there is holds.

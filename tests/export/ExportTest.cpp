@@ -24,6 +24,18 @@ DbxMessage mail(std::string subject, std::string text, std::uint64_t received) {
     return m;
 }
 
+// read_mbox.py on an mbox file and the stored texts, or on an export's names (--tree).
+void expectReadMbox([[maybe_unused]] const std::vector<std::string>& arguments) {
+#ifndef MQ_PYTHON
+    GTEST_SKIP() << "no Python where the tests run (a cross build) to read the file back";
+#else
+    std::vector<std::string> command{MQ_READ_MBOX};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const ChildProcess::Result read = ChildProcess::run(MQ_PYTHON, command);
+    EXPECT_EQ(read.status, 0) << arguments[1] << ": " << read.out << read.err;
+#endif
+}
+
 // A store of nested folders whose texts try the mbox quoting: "Archive" has no file of its
 // own, "Locked" is held by the mail client while the export runs.
 class StoreExportTest : public ::testing::Test {
@@ -73,19 +85,12 @@ protected:
     }
 
     // Python's mailbox module reads the file back; every message must be the stored text.
-    void expectReadsBack([[maybe_unused]] const fs::path& mbox,
-                         [[maybe_unused]] const std::string& folder) {
-#ifndef MQ_PYTHON
-        GTEST_SKIP() << "no Python where the tests run (a cross build) to read the file back";
-#else
+    void expectReadsBack(const fs::path& mbox, const std::string& folder) {
         const fs::path expected = dir.path() / ("expected-" + folder);
         fs::create_directories(expected);
         for (std::size_t i = 0; i < texts[folder].size(); ++i)
             writeFile(expected / std::to_string(1000 + i), texts[folder][i]);
-        const ChildProcess::Result read =
-            ChildProcess::run(MQ_PYTHON, {MQ_READ_MBOX, toUtf8(mbox), toUtf8(expected)});
-        EXPECT_EQ(read.status, 0) << toUtf8(mbox) << ": " << read.out << read.err;
-#endif
+        expectReadMbox({toUtf8(mbox), toUtf8(expected)});
     }
 
     TempDir dir;
@@ -176,6 +181,69 @@ TEST_F(StoreExportTest, AFullDiskLeavesNoCutFileAndIsReportedByFolder) {
     EXPECT_EQ(namesIn(eml / "Inbox"),
               (std::vector<std::string>{"[m1].eml", "[m2].eml", "[m3].eml"}));
     EXPECT_EQ(emlSummary.messages, 5u);
+}
+
+// A stop request in the first folder: the folder keeps its whole messages and is named, and
+// the folders after it are accounted for as not attempted.
+TEST_F(StoreExportTest, ACancelledExportNamesTheFolderCutShort) {
+    host.onNotify = [](RecordingHost& h) { h.state.Cancelled = h.state.ProgressDone == 2; };
+    const ExportSummary summary = exportTo(dir.path() / "out", ExportFormat::Mbox);
+    ASSERT_TRUE(summary.cutShort);
+    EXPECT_EQ(summary.cutShort->folder, "Inbox");
+    EXPECT_EQ(summary.cutShort->written, 2u);
+    EXPECT_EQ(summary.messages, 2u);
+    std::size_t notAttempted = 0;
+    for (const ExportFailure& failure : summary.failures) notAttempted += failure.messages;
+    EXPECT_EQ(notAttempted, 3u);  // Projects, Nordlicht, 2003
+    EXPECT_NE(exportSummaryText(summary, "out")
+                  .find("Inbox was cut short: it holds 2 of its 4 "
+                        "messages."),
+              std::string::npos);
+}
+
+// What Thunderbird needs of an export of a folder list as real stores hold it (a "Local
+// Folders" root without a file, a news account's root, names that differ only in case or
+// end in .msf, a text without a header), and folder records not to be trusted: a file
+// outside the store folder, and one file named twice.
+TEST(StoreExportRules, EveryFolderFileOnceAndNamedForThunderbird) {
+    TempDir dir;
+    const std::vector<DbxMessage> one{message("a", "Subject: a\r\n\r\na\r\n")};
+    const std::vector<DbxMessage> inbox{message("f", "From nobody\r\nno header\r\n")};
+    StoreBuilder store;
+    const auto local = store.addFolder("Local Folders", "");
+    store.addFolder("Inbox", "Inbox.dbx", inbox, local);
+    store.addFolder("Child", "Child.dbx", one, local);
+    store.addFolder("Child.msf", "Child.msf.dbx", one, local);
+    store.addFolder("dup", "dup.dbx", one, local);
+    store.addFolder("Dup", "Dup2.dbx", one, local);
+    store.addFolder("Again", "Inbox.dbx", inbox, local);
+    store.addFolder("Secret", "../secret.dbx", one, local);
+    const auto news = store.addFolder("news.example.com", "");
+    store.addFolder("comp.lang", "comp.lang.dbx", one, news);
+    store.write(dir.path() / "store");
+    StoreReader reader((dir.path() / "store").string());
+    FolderList folders;
+    reader.Read_OE_File("folders.dbx", &folders);
+    MessageInfoList outside;
+    EXPECT_THROW(reader.Read_OE_File(folders[7].FileName, &outside), StoreError);
+
+    const fs::path out = dir.path() / "out";
+    RecordingHost host;
+    const ExportPlan plan =
+        planExport(reader, folders, foldersWithFiles(folders), toUtf8(out), ExportFormat::Mbox);
+    const ExportSummary summary = ExportAllFolders(host, reader, folders, plan, {}, {});
+    EXPECT_EQ(summary.folders, 6u);
+    ASSERT_EQ(summary.failures.size(), 2u);
+    EXPECT_EQ(summary.failures[0].folder, "Local Folders/Secret");
+    EXPECT_EQ(summary.failures[1].folder, "Local Folders/Again");
+    EXPECT_EQ(namesIn(out),
+              (std::vector<std::string>{"Child", "Child.msf_", "Dup(2)", "Inbox", "dup",
+                                        "news.example.com", "news.example.com.sbd"}));
+    expectReadMbox({"--tree", toUtf8(out)});
+    const fs::path expected = dir.path() / "expected";
+    fs::create_directories(expected);
+    writeFile(expected / "0", inbox[0].text);
+    expectReadMbox({toUtf8(out / "Inbox"), toUtf8(expected)});
 }
 
 TEST(FolderTree, LoopsAndUnknownParentsEndAtTheTop) {

@@ -114,35 +114,63 @@ void putBlockHeader(std::vector<std::byte>& bytes, std::size_t at, std::uint32_t
     putU32(bytes, at + 12, next);
 }
 
+// What the messages found hold together: never more than the file.
+std::uint64_t totalLength(ByteSource& file, const RecoveredMessageList& found) {
+    std::uint64_t total = 0;
+    std::string text;
+    test::CountingObserver observer;
+    for (const RecoveredMessage& m : found) {
+        dbx::readRecoveredText(file, m, text, observer);
+        EXPECT_EQ(text.size(), m.length);
+        total += text.size();
+    }
+    return total;
+}
+
 // Shapes no mail client writes: a loop nothing leads into, three chains that run into one
-// tail, and a text that quotes block headers at their own offsets.
+// tail, a text that quotes block headers at their own offsets, and an old block header that
+// overlaps the first block of a message the index lists.
 TEST(RecoveryScanShapes, CraftedChainsCountEachBlockOnce) {
     const std::string line(512, 'x');
     DbxWriter w;
-    DbxBlock full, head;
+    DbxBlock full, head, stale;
     full.data = toBytes(line);
     head.data = toBytes("head");
     head.next = DbxRef::chain(1, 0);
+    stale.data = toBytes(line);
+    stale.selfOffset = 1;
     std::vector<DbxBlock> loop(3, full);
     loop[2].next = DbxRef::chain(0);
     w.addChain(loop);
     w.addTextChain(line + line);
     for (int i = 0; i < 3; ++i) w.addChain({head});
     const std::size_t quoting = w.addTextChain(line + line);
+    const std::size_t old = w.addChain({stale});
+    DbxMessage live;
+    live.text = "Subject: live\r\n\r\nlive\r\n";
+    w.addMessage(live);
     std::vector<std::byte> bytes = w.build();
     const std::uint32_t first = w.offsetOfBlock(quoting);
     for (std::uint32_t at = first + 16; at < first + 528; at += 16)
         putBlockHeader(bytes, at, at, 4, 0);
+    const std::uint32_t oldHeader = w.offsetOfBlock(old) + 272;
+    putBlockHeader(bytes, oldHeader, oldHeader, 4, 0);
 
     MemoryByteSource file(bytes);
     test::CountingObserver observer;
     const RecoveredMessageList found = dbx::recoverMessages(file, observer);
-    ASSERT_EQ(found.size(), 5u);
+    ASSERT_EQ(found.size(), 6u);
     EXPECT_EQ(found[0].position, w.offsetOfBlock(0));
     EXPECT_EQ(found[0].length, 3 * 512u);
-    for (int i = 1; i < 4; ++i) EXPECT_EQ(found[i].length, 4 + 1024u);
+    // The first head gets the tail; the others end where it begins.
+    EXPECT_EQ(found[1].length, 4 + 1024u);
+    for (int i = 2; i < 4; ++i) EXPECT_EQ(found[i].length, 4u);
     EXPECT_EQ(found[4].blocks, 2u);
-    for (const auto& m : found) EXPECT_EQ(m.complete, &m == &found[4]);
+    EXPECT_EQ(found[5].position, w.offsetOfBlock(old + 1));
+    EXPECT_TRUE(found[5].indexed);
+    for (std::size_t i = 0; i < found.size(); ++i)
+        EXPECT_EQ(found[i].complete, i == 1 || i >= 4) << i;
+    EXPECT_LE(totalLength(file, found), bytes.size());
 
     class Cancelling : public test::CountingObserver {
         bool cancelled() const override { return true; }

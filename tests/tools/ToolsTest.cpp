@@ -1,3 +1,5 @@
+#include "platform/AnsiCodePage.h"
+#include "platform/FileSystem.h"
 #include "platform/RegistryFile.h"
 #include "store/StoreReader.h"
 #include "support/ChildProcess.h"
@@ -333,6 +335,28 @@ TEST(ExportTool, ExportsAStoreAndSaysWhatItCouldNot) {
         SCOPED_TRACE(args.empty() ? "" : args[0]);
         EXPECT_EQ(run(dir, MQ_EXPORT_TOOL, args).status, 1);
     }
+}
+
+// A target outside ASCII: on Windows the tool gets it in the ANSI page (1252 under Wine),
+// writes there all the same and says so in that page.
+TEST(ExportTool, ExportsIntoAFolderNamedOutsideAscii) {
+    test::TempDir dir;
+    DbxMessage hello;
+    hello.text = "Subject: Hello\r\n\r\nHi\r\n";
+    StoreBuilder store;
+    store.addFolder("Inbox", "Inbox.dbx", {hello});
+    store.write(dir.path() / "store");
+    const std::string target = test::toUtf8(dir.path()) + "/Zi\xc3\xa9l";
+    const ToolRun r =
+        run(dir, MQ_EXPORT_TOOL, {"--store", test::toUtf8(dir.path() / "store"), target});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(slurp(nativePath(target) / "Inbox").ends_with("\r\n\r\nHi\r\n\n"));
+#ifdef _WIN32
+    const std::string shown = AnsiCodePage::system().fromUtf8(target);
+#else
+    const std::string shown = target;
+#endif
+    EXPECT_NE(r.out.find("exported to " + shown + " ("), std::string::npos) << r.out;
 }
 
 #ifdef MQ_EXPORT_RECOVERS

@@ -37,7 +37,7 @@ const std::string Minutes =
     "From: Carla <carla@example.com>\r\nReply-To: lists@example.org\r\nSubject: Minutes\r\n"
     "Date: Tue, 4 Mar 2003 10:00:00 +0000\r\n\r\nWrite to dirk@example.net please.\r\n";
 const std::string Photos =
-    "From: Hugo <hugo@example.com>\r\nSubject: Photos\r\n"
+    "From: =?iso-8859-1?Q?H=FCgo?= <hugo@example.com>\r\nSubject: =?utf-8?B?UGhvdG9z?=\r\n"
     "Date: Fri, 2 Jan 2004 08:00:00 +0000\r\n\r\n" +
     body(1500, 'p');
 const std::string Broken =
@@ -96,6 +96,7 @@ private slots:
         QCOMPARE(fixture->cell(1, 0), QString("Carla <carla@example.com>"));
         QCOMPARE(fixture->cell(1, 1), QString("lists@example.org"));
         QCOMPARE(fixture->cell(1, 4), QString("05/03/2003 09:30:00"));
+        QCOMPARE(fixture->cell(2, 0), QString::fromUtf8("H\u00fcgo <hugo@example.com>"));
         QCOMPARE(fixture->cell(2, 4), QString("02/01/2004 08:00:00"));
         QCOMPARE(fixture->cell(3, 2), QString("[incomplete] Broken"));
         auto* panel = form.findChild<QLabel*>("RecoveredPanel");

@@ -30,12 +30,26 @@ std::string consoleText(const std::string& text) {
 #endif
 }
 
+std::string consoleTextFromUtf8(const std::string& utf8) {
+#ifdef _WIN32
+    return AnsiCodePage::system().fromUtf8(utf8);
+#else
+    return utf8;
+#endif
+}
+
 ProgressLine::ProgressLine() : terminal_(isTerminal(stderr)) {
-    previousHandler_ = std::signal(SIGINT, onInterrupt);
+    // A terminal closed or a system shutting down ends the export as Ctrl-C does.
+    for (const int signal : {SIGINT, SIGTERM,
+#ifdef SIGHUP
+                             SIGHUP
+#endif
+         })
+        previousHandlers_.emplace_back(signal, std::signal(signal, onInterrupt));
 }
 
 ProgressLine::~ProgressLine() {
-    std::signal(SIGINT, previousHandler_);
+    for (const auto& [signal, handler] : previousHandlers_) std::signal(signal, handler);
 }
 
 bool ProgressLine::cancelled() const {

@@ -5,11 +5,14 @@
 #include <chrono>
 #include <csignal>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace mq {
 
 // The tool's side of an export: progress on standard error, redrawn in place as a bar with
-// counts on a terminal and a line per folder elsewhere; Ctrl-C asks the export to stop.
+// counts on a terminal and a line per folder elsewhere; Ctrl-C, SIGTERM and SIGHUP ask the
+// export to stop, so that it ends with its summary as after Cancel.
 class ProgressLine : public OperationHost {
 public:
     ProgressLine();
@@ -30,10 +33,12 @@ private:
     std::chrono::steady_clock::time_point lastDrawn_;
     std::string shownPrefix_;
     std::size_t drawnWidth_ = 0;
-    void (*previousHandler_)(int) = SIG_DFL;
+    std::vector<std::pair<int, void (*)(int)>> previousHandlers_;
 };
 
 // Store texts (8-bit, the ANSI code page) as the console shows them.
 std::string consoleText(const std::string& text);
+// UTF-8 texts (the summary) as the console shows them: in the ANSI page on Windows.
+std::string consoleTextFromUtf8(const std::string& utf8);
 
 }  // namespace mq

@@ -51,8 +51,8 @@ constexpr const char* Help =
     "Nothing in OUTDIR is replaced: a name that is taken gets (2), (3), ... A folder whose\n"
     "file cannot be read (the mail client holds it, or it is damaged) is reported and the\n"
     "rest is exported. Progress goes to standard error, redrawn as a bar with counts on a\n"
-    "terminal; Ctrl-C stops after the message being exported. The summary goes to standard\n"
-    "output.\n"
+    "terminal; Ctrl-C (or SIGTERM, SIGHUP) stops after the message being exported, keeps\n"
+    "what was written and names the folder cut short. The summary goes to standard output.\n"
     "\n"
     "Exit status: 0 everything was exported; 1 a usage error, or the store cannot be read;\n"
     "2 some folders or messages were not exported.\n";
@@ -67,9 +67,19 @@ struct Arguments {
     bool recover = false;
     mq::ExportFormat format = mq::ExportFormat::Mbox;
     std::vector<std::string> folders;  // 8-bit texts, like the store's names
-    std::string target;                // as the file system names it
+    std::string target;                // UTF-8, as the file calls take it
     bool help = false;
 };
+
+// A path from the command line as the file calls take it (UTF-8): on Windows it arrives in
+// the ANSI page.
+std::string utf8Path(const std::string& argument) {
+#ifdef _WIN32
+    return mq::AnsiCodePage::system().toUtf8(argument);
+#else
+    return argument;
+#endif
+}
 
 // A command-line text as the store's 8-bit texts: they are that already on Windows.
 std::string eightBit(const std::string& argument, const char* what) {
@@ -120,7 +130,7 @@ Arguments parse(int argc, char** argv) {
         }
     }
     if (!args.help && (!target || target->empty())) throw UsageError("no OUTDIR given");
-    args.target = target.value_or("");
+    args.target = utf8Path(target.value_or(""));
     return args;
 }
 
@@ -199,23 +209,21 @@ int run(const Arguments& args) {
     mq::FolderMessages* source = &reader;
 #ifdef MAILQUARRY_WITH_RECOVER
     Interruptible scan(progress);
-    mq::RecoveredFolders recovered(reader, scan);
+    mq::RecoveredFolders recovered(reader, scan, mq::AnsiCodePage::system());
     if (args.recover) source = &recovered;
 #endif
     mq::ExportPlan plan = mq::planExport(*source, folders, chosenFolders(folders, args.folders),
                                          args.target, args.format);
     if (args.recover) {
         // A file for every folder where nothing was found would bury the ones that matter.
-        std::erase_if(plan.folders, [&](std::size_t folder) {
-            mq::MessageInfoList found;
-            source->readMessageRecords(folders[folder].FileName, found);
-            return found.empty();
-        });
+        std::erase_if(plan.folders,
+                      [&](std::size_t folder) { return plan.messagesIn[folder] == 0; });
     }
     const mq::ExportSummary summary =
         mq::ExportAllFolders(progress, *source, folders, plan, pref, items);
     progress.finish();
-    std::printf("%s\n", mq::exportSummaryText(summary, args.target).c_str());
+    std::printf("%s\n",
+                mq::consoleTextFromUtf8(mq::exportSummaryText(summary, args.target)).c_str());
     return summary.complete() ? 0 : 2;
 }
 

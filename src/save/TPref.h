@@ -43,6 +43,10 @@ public:
     // was last closed with it shown (0: never).
     bool PreviewPane = false;
     std::int32_t PreviewHeight = 0;
+    // The folders that Save to a Single File and the address list's Save last wrote to
+    // (UTF-8); empty: none yet.
+    std::string SingleFileDirectory;
+    std::string AddressFileDirectory;
 
     // Throws RegistryError; the properties not read by then hold their defaults.
     void LoadFromRegistry(Registry& registry);

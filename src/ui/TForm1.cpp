@@ -144,6 +144,9 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     previewTimer_.setInterval(0);
     ui->Splitter1->setSizes({DesignedFolderWidth, width() - DesignedFolderWidth});
 
+    // The window's frame resizes it; a grip in the corner would be one more control without a
+    // name or a role a screen reader knows.
+    ui->StatusBar1->setSizeGripEnabled(false);
     hintPanel_ = new QLabel(ui->StatusBar1);
     hintPanel_->setObjectName(QStringLiteral("StatusPanel0"));
     countsPanel_ = new QLabel(ui->StatusBar1);

@@ -27,7 +27,7 @@ void TForm1::setUpKeyboard() {
 
     auto* open = new QAction(QStringLiteral("&Open"), this);
     open->setObjectName(QStringLiteral("Open2"));
-    auto* source = new QAction(QStringLiteral("Show &Source"), this);
+    auto* source = new QAction(QStringLiteral("Show Sou&rce"), this);
     source->setObjectName(QStringLiteral("ShowSource2"));
     QAction* designed = PopupMenu1->actions().constFirst();
     PopupMenu1->insertActions(designed, {open, source});

@@ -15,9 +15,10 @@ TSourceWindow::TSourceWindow(const QString& source, const QString& subject, QWid
     setWindowTitle((subject.isEmpty() ? QStringLiteral("No Subject") : subject) +
                    QStringLiteral(" - Source"));
     SourceView = new QPlainTextEdit(this);
+    // Read-only before anything can ask how a screen reader is to see it: the answer is kept.
+    SourceView->setReadOnly(true);
     SourceView->setObjectName(QStringLiteral("SourceView"));
     SourceView->setAccessibleName(QStringLiteral("Message source"));
-    SourceView->setReadOnly(true);
     SourceView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     SourceView->setLineWrapMode(QPlainTextEdit::NoWrap);
     SourceView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

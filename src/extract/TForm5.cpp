@@ -22,6 +22,7 @@ TForm5::TForm5(UserDialogs& dialogs, const AnsiCodePage& codePage, QWidget* pare
       model_(new AddressListModel(AddressList, codePage, this)) {
     ui->setupUi(this);
     makeFixedDialog(*this);
+    ui->VST2->setAccessibleName(QStringLiteral("Addresses found"));
     ui->VST2->setModel(model_);
     connect(ui->Button1, &QPushButton::clicked, this, &TForm5::Button1Click);
     connect(ui->Button2, &QPushButton::clicked, this, &TForm5::Button2Click);
@@ -60,8 +61,10 @@ void TForm5::VST2Click() {
 
 void TForm5::Button1Click() {
     const QString path = dialogs_.getSaveFileName(this, QStringLiteral("Text File (*.txt)"),
-                                                  QStringLiteral("txt"), QString());
-    if (!path.isEmpty()) saveToChosenFile(dialogs_, path, SelectedText());
+                                                  QStringLiteral("txt"), SavePath);
+    if (path.isEmpty()) return;
+    SavePath = path;
+    saveToChosenFile(dialogs_, path, SelectedText());
 }
 
 void TForm5::Button2Click() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 #include <memory>
 #include <string>
@@ -28,6 +29,8 @@ public:
     // The addresses to show, row i showing entry i. Fill it, then set the row count.
     std::vector<std::string> AddressList;
     void setRowCount(int rows);
+    // Where Save starts: a folder and the file name it suggests. After a save, the file saved.
+    QString SavePath;
 
     // The selected rows' addresses in the order shown, each followed by CR LF: what Save
     // writes and Copy puts on the clipboard.

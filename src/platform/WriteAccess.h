@@ -1,11 +1,6 @@
 #pragma once
 
-#include <string>
-
 namespace mq {
-
-// Whether this user may create files in the folder at `utf8Path`.
-bool isWritableFolder(const std::string& utf8Path);
 
 // Whether a failed write's error (the C library's errno value, as the file writer reports
 // it) means that no write to that place can succeed for now: the disk or the user's quota

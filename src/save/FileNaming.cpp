@@ -7,8 +7,10 @@
 #include "save/DateFormat.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 namespace mq {
 
@@ -167,6 +169,30 @@ std::string attachmentFileName(std::string_view name) {
         safe = safeFileName(safe.substr(0, keep) + extension);
     }
     return safe.empty() ? "Attachment" : safe;
+}
+
+std::string freeFileName(const std::string& folder, const std::string& name) {
+    const auto taken = [&folder](const std::string& candidate) {
+        const std::string path = joinPath(folder, candidate);
+        std::error_code error;
+        return std::filesystem::exists(std::u8string(path.begin(), path.end()), error) ||
+               error;  // what cannot be looked at is not ours to take
+    };
+    if (!taken(name)) return name;
+    const std::size_t dot = name.rfind('.');
+    const std::string extension = dot == std::string::npos || dot == 0 ? "" : name.substr(dot);
+    for (int counter = 2;; ++counter) {
+        const std::string number = "(" + std::to_string(counter) + ")";
+        std::size_t keep = name.size() - extension.size();
+        if (keep + number.size() + extension.size() > MaxFileNameUnits)
+            keep = MaxFileNameUnits > number.size() + extension.size()
+                       ? MaxFileNameUnits - number.size() - extension.size()
+                       : 0;
+        // Never inside a character: UTF-8 continuation bytes are 10xxxxxx.
+        while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+        const std::string candidate = name.substr(0, keep) + number + extension;
+        if (!taken(candidate)) return candidate;
+    }
 }
 
 std::string StripTrailingBackslash(const std::string& path) {

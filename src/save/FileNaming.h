@@ -26,6 +26,10 @@ std::string safeFileName(std::string name);
 // it) without characters that change the direction of text, made safe, cut to the bytes a file name may have, its extension kept; "Attachment"
 // when nothing is left.
 std::string attachmentFileName(std::string_view name);
+// `name` (UTF-8, as attachmentFileName gives it), or its numbered variant "name(2).ext",
+// "name(3).ext", ..., that no entry of `folder` (UTF-8) has yet: saving several files
+// into one folder never replaces a file there.
+std::string freeFileName(const std::string& folder, const std::string& name);
 // The path without one final separator, unless it is that separator alone.
 std::string StripTrailingBackslash(const std::string& path);
 // Clears the list and fills it with the names of the folder's files (the folder in UTF-8).

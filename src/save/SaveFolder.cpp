@@ -2,7 +2,6 @@
 
 #include "platform/FileSystem.h"
 #include "platform/StoreFile.h"
-#include "platform/WriteAccess.h"
 
 #include <filesystem>
 #include <system_error>
@@ -14,9 +13,9 @@ bool isExistingFolder(const std::string& utf8Path) {
     return std::filesystem::is_directory(nativePath(utf8Path), error);
 }
 
-std::string defaultSaveFolder(const std::string& programFolder, const std::string& homeFolder) {
-    // Every message of a save into a folder nobody may write to would fail with its own box.
-    return joinPath(isWritableFolder(programFolder) ? programFolder : homeFolder, std::string());
+std::string defaultSaveFolder(const std::string& documentsFolder, const std::string& homeFolder) {
+    return joinPath(isExistingFolder(documentsFolder) ? documentsFolder : homeFolder,
+                    std::string());
 }
 
 }  // namespace mq

@@ -8,8 +8,9 @@ namespace mq {
 bool isExistingFolder(const std::string& utf8Path);
 
 // The folder that saves go to when `Directory` names none, ending in a separator: the
-// program's own folder, or the user's home folder where the program's folder may not be
-// written, as an installed program's may not. Both folders in UTF-8.
-std::string defaultSaveFolder(const std::string& programFolder, const std::string& homeFolder);
+// user's documents folder, or the home folder when there is no documents folder. Never the
+// program's own folder, which is no place for the user's mail even where it may be written.
+// Both folders in UTF-8.
+std::string defaultSaveFolder(const std::string& documentsFolder, const std::string& homeFolder);
 
 }  // namespace mq

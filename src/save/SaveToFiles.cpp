@@ -12,9 +12,9 @@
 
 namespace mq {
 
-void SaveMessagesToFiles(OperationHost& host, const SelectedMessages& messages, const TPref& pref,
-                         const FileNameItems& items, FileList& fileList,
-                         const LocaleSettings& locale) {
+std::int32_t SaveMessagesToFiles(OperationHost& host, const SelectedMessages& messages,
+                                 const TPref& pref, const FileNameItems& items, FileList& fileList,
+                                 const LocaleSettings& locale) {
     ProgressState& state = host.progress();
     state.begin(messages.rows.size());
 
@@ -46,6 +46,7 @@ void SaveMessagesToFiles(OperationHost& host, const SelectedMessages& messages, 
                 break;
         }
     }
+    return saved;
 }
 
 WriteOutcome WriteMessageFile(OperationHost& host, const TPref& pref, FileList& fileList,

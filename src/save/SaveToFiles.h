@@ -6,6 +6,7 @@
 #include "save/SelectedMessages.h"
 #include "save/TPref.h"
 
+#include <cstdint>
 #include <string>
 
 namespace mq {
@@ -18,9 +19,10 @@ class OperationHost;
 // and the run goes on, unless the disk is full or read-only: every later file would fail
 // the same way, so one box says so with the number of messages saved, and the run ends as
 // a Cancel ends it. Runs inside the progress dialog: the host's state counts the messages.
-void SaveMessagesToFiles(OperationHost& host, const SelectedMessages& messages, const TPref& pref,
-                         const FileNameItems& items, FileList& fileList,
-                         const LocaleSettings& locale = LocaleSettings::user());
+// Returns the number of files written.
+std::int32_t SaveMessagesToFiles(OperationHost& host, const SelectedMessages& messages,
+                                 const TPref& pref, const FileNameItems& items, FileList& fileList,
+                                 const LocaleSettings& locale = LocaleSettings::user());
 
 enum class WriteOutcome { Written, Failed, NoRoom };
 

@@ -5,7 +5,7 @@
 
 namespace mq {
 
-void SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messages,
+bool SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messages,
                               std::string path) {
     // The content goes straight into the file that replaces the target at the end, so a big
     // folder is never held in memory as a whole.
@@ -17,7 +17,7 @@ void SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messa
         content.append(text);
         content.append(separator);
     });
-    WriteSingleFile(host, path, content);
+    return WriteSingleFile(host, path, content);
 }
 
 bool WriteSingleFile(OperationHost& host, const std::string& path, FileReplacement& content) {

@@ -13,8 +13,8 @@ class OperationHost;
 // holding one blank, then each message's stored text (ending in CR LF) followed by such a
 // line. The file is written once at the end, also after a stop or a failed read, with the
 // messages added until then. The path is taken by value: the caller's copy (ProgressItem)
-// changes during the run.
-void SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messages,
+// changes during the run. True when the file was written.
+bool SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messages,
                               std::string path);
 
 // Puts the collected content in place of the file at `path`. A failure at any point of the

@@ -2,6 +2,7 @@
 
 #include "platform/AnsiCodePage.h"
 #include "save/FileNaming.h"
+#include "ui/Accessibility.h"
 #include "ui/AnsiText.h"
 #include "ui/FixedDialog.h"
 #include "ui/UserDialogs.h"
@@ -38,6 +39,11 @@ TForm2::TForm2(UserDialogs& dialogs, const AnsiCodePage& codePage,
       showHelp_(std::move(showHelp)) {
     ui->setupUi(this);
     makeFixedDialog(*this);
+    nameControlsByLabels(*this);
+    // Browse... changes the folder; the field only shows it, greyed as read-only fields are.
+    QPalette readOnly = ui->Edit2->palette();
+    readOnly.setColor(QPalette::Base, readOnly.color(QPalette::Window));
+    ui->Edit2->setPalette(readOnly);
     ui->Edit1->installEventFilter(this);
     connect(ui->Button4, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->Button2, &QPushButton::clicked, this, &QDialog::reject);

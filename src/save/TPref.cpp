@@ -41,8 +41,9 @@ constexpr std::string_view Settings = "Settings";
 constexpr std::string_view View = "View";
 
 // In the order in which the values are read and written: the designed seventeen, then the
-// export's target and form, then the main window's place and size, then the preview pane.
-const std::array<StoredValue, 26> StoredValues{{
+// export's target and form, then the main window's place and size, then the preview pane,
+// then the folders the two text-file saves last wrote to.
+const std::array<StoredValue, 28> StoredValues{{
     {"Directory", Settings, PathValue{&TPref::Directory, ""}},
     {"Default_Extension", Settings, TextValue{&TPref::Default_Extension, ".eml"}},
     {"Default_Filename", Settings, TextValue{&TPref::Default_Filename, "No Subject"}},
@@ -70,6 +71,8 @@ const std::array<StoredValue, 26> StoredValues{{
     {"WindowMaximized", View, BooleanValue{&TPref::WindowMaximized, false}},
     {"PreviewPane", View, BooleanValue{&TPref::PreviewPane, false}},
     {"PreviewHeight", View, IntegerValue{&TPref::PreviewHeight, 0}},
+    {"SingleFileDirectory", Settings, PathValue{&TPref::SingleFileDirectory, ""}},
+    {"AddressFileDirectory", Settings, PathValue{&TPref::AddressFileDirectory, ""}},
 }};
 
 // A signed 32-bit decimal text, leading blanks allowed; anything else is not a number.

@@ -48,6 +48,10 @@ public:
     // kept as "RecentStore1", "RecentStore2", ... under "Settings".
     std::vector<std::string> RecentStores;
     static constexpr std::size_t MaxRecentStores = 8;
+    // The folders that Save to a Single File and the address list's Save last wrote to
+    // (UTF-8); empty: none yet.
+    std::string SingleFileDirectory;
+    std::string AddressFileDirectory;
 
     // Throws RegistryError; the properties not read by then hold their defaults.
     void LoadFromRegistry(Registry& registry);

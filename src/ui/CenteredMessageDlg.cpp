@@ -1,6 +1,7 @@
 #include "ui/CenteredMessageDlg.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QPointer>
 #include <QShowEvent>
 
@@ -27,7 +28,14 @@ private:
 }  // namespace
 
 void CenteredMessageDlg(const QString& caption, const QString& text, QMessageBox::Icon icon) {
-    CenteredBox box(icon, caption, text, QApplication::activeWindow());
+    QWidget* over = QApplication::activeWindow();
+    // Right after a dialog closes no window is active until the window manager hands the
+    // focus back: the box then stands over the main window rather than the screen.
+    if (over == nullptr) {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible() && qobject_cast<QMainWindow*>(window) != nullptr) over = window;
+    }
+    CenteredBox box(icon, caption, text, over);
     box.exec();
 }
 

@@ -22,6 +22,7 @@ QTextBrowser* helpBrowser(QWidget* owner) {
     viewer->setWindowTitle(QStringLiteral("Mailquarry Help"));
     viewer->resize(640, 520);
     auto* browser = new QTextBrowser(viewer);
+    browser->setAccessibleName(QStringLiteral("Help text"));
     browser->setOpenExternalLinks(true);
     auto* layout = new QVBoxLayout(viewer);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -183,6 +183,9 @@ MessageBody::MessageBody(QWidget* parent) : QTextBrowser(parent) {
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setReadOnly(true);
+    // A caret the keyboard moves, for reading and selecting; Tab leaves for the next control.
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    setTabChangesFocus(true);
 }
 
 void MessageBody::showText(const QString& text, bool html,
@@ -195,12 +198,16 @@ void MessageBody::showText(const QString& text, bool html,
         sealPictures(*next);
     }
     // An HTML text whose paragraphs are too long to lay out is shown as plain text.
-    if (!html || hasLongParagraph(*next)) {
+    const bool asPlainText = !html || hasLongParagraph(*next);
+    if (asPlainText) {
         const QString plain =
             html ? next->toPlainText().remove(QChar::ObjectReplacementCharacter) : text;
         next->clear();
         next->setPlainText(withShortParagraphs(plain));
     }
+    // A word is never broken into letters: a table too narrow for it grows instead.
+    setWordWrapMode(asPlainText ? QTextOption::WrapAtWordBoundaryOrAnywhere
+                                : QTextOption::WordWrap);
     setDocument(next);
     delete shown_;
     shown_ = next;

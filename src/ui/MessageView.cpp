@@ -39,6 +39,8 @@ QLineEdit* headerField(const char* name, QWidget* parent) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(QLatin1String(name));
     field->setReadOnly(true);
+    // Tab goes from the list straight to the text; a click still selects in the field.
+    field->setFocusPolicy(Qt::ClickFocus);
     field->setFrame(false);
     QPalette palette = field->palette();
     palette.setColor(QPalette::Base, Qt::transparent);
@@ -128,12 +130,19 @@ MessageView::MessageView(const AnsiCodePage& codePage, const LocaleSettings& loc
 }
 
 void MessageView::setMessage(std::string storedText) {
+    body_->setPlaceholderText(QString());
     stored_ = std::move(storedText);
     decode({});
 }
 
+void MessageView::showNoMessage() {
+    clear();
+    body_->setPlaceholderText(QStringLiteral("No message selected"));
+}
+
 void MessageView::showProblem(const QString& line) {
     clear();
+    body_->setPlaceholderText(QString());
     showNotice(line, false);
 }
 

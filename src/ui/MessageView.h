@@ -33,6 +33,8 @@ public:
     // Shows `line` in place of a message.
     void showProblem(const QString& line);
     void clear();
+    // Empty, saying in grey that no message is selected.
+    void showNoMessage();
 
     const std::string& storedText() const { return stored_; }
     const DecodedMessage& message() const { return decoded_; }

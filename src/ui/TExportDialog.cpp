@@ -2,6 +2,7 @@
 
 #include "export/FolderTree.h"
 #include "export/StoreExport.h"
+#include "ui/Accessibility.h"
 #include "ui/AnsiText.h"
 #include "ui/UserDialogs.h"
 #include "ui/ui_TExportDialog.h"
@@ -26,6 +27,7 @@ TExportDialog::TExportDialog(UserDialogs& dialogs, const AnsiCodePage& codePage,
       dialogs_(dialogs),
       codePage_(codePage) {
     ui->setupUi(this);
+    nameControlsByLabels(*this);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);
     connect(ui->ExportButton, &QPushButton::clicked, this, &QDialog::accept);

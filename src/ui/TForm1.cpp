@@ -3,11 +3,13 @@
 #include "platform/RegistryError.h"
 #include "platform/StoreFile.h"
 #include "save/SaveFolder.h"
+#include "ui/Accessibility.h"
 #include "ui/AnsiText.h"
 #include "ui/ImageList1.h"
 #include "ui/MessageView.h"
 #include "ui/PaintedIcons.h"
 #include "ui/TReaderWindow.h"
+#include "ui/TSourceWindow.h"
 #include "ui/VST1Model.h"
 #include "ui/ui_TForm1.h"
 #include "view/ColumnLayout.h"
@@ -25,6 +27,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
@@ -99,6 +102,7 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
       postQuit_(std::move(postQuit)),
       store_(registry),
       startStorePath_(storePath) {
+    installAccessibleRoles();
     ui->setupUi(this);
     setWindowIcon(ImageList1::icon(ImageList1::Message));
 
@@ -129,6 +133,7 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
         const QString hint = widget->property(HintProperty).toString();
         if (!hint.isEmpty() && widget->accessibleName().isEmpty()) widget->setAccessibleName(hint);
     }
+    ui->Splitter2->setAccessibleName(QStringLiteral("Preview Pane Resizing Bar"));
     ui->Splitter1->setStretchFactor(0, 0);
     ui->Splitter1->setStretchFactor(1, 1);
     PreviewPane = new MessageView(codePage_, locale_, ui->Splitter2);
@@ -141,6 +146,9 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     previewTimer_.setInterval(0);
     ui->Splitter1->setSizes({DesignedFolderWidth, width() - DesignedFolderWidth});
 
+    // The window's frame resizes it; a grip in the corner would be one more control without a
+    // name or a role a screen reader knows.
+    ui->StatusBar1->setSizeGripEnabled(false);
     hintPanel_ = new QLabel(ui->StatusBar1);
     hintPanel_->setObjectName(QStringLiteral("StatusPanel0"));
     countsPanel_ = new QLabel(ui->StatusBar1);
@@ -162,6 +170,7 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     applyIcons();
     connectSurfaces();
     setAcceptDrops(true);  // a store folder or file dropped on the window opens
+    setUpKeyboard();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = clientArea(*screen, *this);
@@ -280,7 +289,9 @@ void TForm1::FormCreate() {
 
     if (!isExistingFolder(Pref1.Directory))
         Pref1.Directory = defaultSaveFolder(
-            QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString(),
+            QDir::toNativeSeparators(
+                QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                .toStdString(),
             QDir::toNativeSeparators(QDir::homePath()).toStdString());
 
     MessageList.clear();
@@ -310,6 +321,7 @@ void TForm1::fillFolderList() {
 
 void TForm1::ListBox1Click() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    ui->StatusBar1->clearMessage();
     VST1Click();
 
     const QModelIndexList selected = ui->ListBox1->selectionModel()->selectedRows();
@@ -328,6 +340,7 @@ void TForm1::ListBox1Click() {
         if (!CurrentFile.empty()) store_.Read_OE_File(CurrentFile, &MessageInfoList);
         // A folder too big for the memory there is fails like an unreadable one.
         listMessages();
+        showIndexHint();
     } catch (const std::exception&) {
         clearMessageList();  // gives back what the box may need
         dialogs_.showError(QStringLiteral("DBX File ") + widen(CurrentFile) +
@@ -341,6 +354,7 @@ void TForm1::ListBox1Click() {
 }
 
 void TForm1::clearMessageList() {
+    ++listGeneration_;
     MessageInfoList.clear();
     RecoveredMessages = {};
     recoveredPanel_->hide();
@@ -424,6 +438,7 @@ void TForm1::VST1Click() {
 }
 
 void TForm1::VST1Change() {
+    ui->StatusBar1->clearMessage();
     VST1Click();
 }
 
@@ -506,9 +521,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     FormClose();
-    // The reader windows are this window's and go with it.
+    // The reader and Source windows are this window's and go with it.
     for (QWidget* reader : findChildren<TReaderWindow*>(Qt::FindDirectChildrenOnly))
         reader->close();
+    for (QWidget* source : findChildren<TSourceWindow*>(Qt::FindDirectChildrenOnly))
+        source->close();
     event->accept();
 }
 
@@ -522,9 +539,25 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // window's own resize; following the pane keeps the hint panel aligned in every case.
     if (watched == ui->Panel3 && event->type() == QEvent::Resize) FormResize();
     if (watched == ui->VST1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const int key = press->key();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && ui->VST1->currentIndex().isValid()) {
             VST1DblClick(ui->VST1->currentIndex().row());
+            return true;
+        }
+        if (press->matches(QKeySequence::Copy)) {
+            CopyRows();
+            return true;
+        }
+    }
+    // Ctrl+Tab leaves a pane as Tab does, in the one that would keep Tab for itself too.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        const auto* press = static_cast<QKeyEvent*>(event);
+        if ((press->key() == Qt::Key_Tab || press->key() == Qt::Key_Backtab) &&
+            press->modifiers().testFlag(Qt::ControlModifier)) {
+            focusNextPrevChild(press->key() == Qt::Key_Tab &&
+                               !press->modifiers().testFlag(Qt::ShiftModifier));
             return true;
         }
     }

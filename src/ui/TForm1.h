@@ -14,6 +14,7 @@
 #include "store/StoreReader.h"
 #include "store/TMessHead.h"
 #include "ui/ProgressSubject.h"
+#include "ui/TReaderWindow.h"
 #include "ui/UserDialogs.h"
 
 #include <QMainWindow>
@@ -78,6 +79,13 @@ public:
     void SelectAll1Click();
     // Opens the message at `row` in a reader window of its own.
     void VST1DblClick(int row);
+    // The message list's context menu: the current message in a reader window, or its
+    // stored text in a Source window.
+    void Open2Click();
+    void ShowSource2Click();
+    // Puts the selected rows on the clipboard: one line per row, the columns in the order
+    // shown, separated by tabs.
+    void CopyRows();
     void Exit1Click();
     void Speedbar1Click();
     void Statusbar2Click();
@@ -170,15 +178,33 @@ private:
     // Shows the progress dialog that runs PendingOperation.
     void runProgressDialog(const QString& caption);
     void showHelp(const QString& topic);
+    void setUpKeyboard();
+    // Moving a reader window opened at `row` through the list it was opened from.
+    TReaderWindow::Navigation readerNavigation(int row);
+    // The row the context menu's Open and Show Source act on; -1 when none.
+    int commandRow() const;
+    // Says in the status bar, until the selection or the folder changes, how a long
+    // operation ended.
+    void showOutcome(const QString& text);
+    // The line after a save of the selected messages to `place`, from the progress state.
+    QString savedOutcome(const QString& place) const;
+    // Points at damage when the folder's index lists far fewer messages than its file's
+    // header counts.
+    void showIndexHint();
+    // Where a save dialog starts: `lastFolder` when it still exists, else the save folder;
+    // with `fileName` suggested.
+    QString saveStartPath(const std::string& lastFolder, const QString& fileName) const;
     // Shows the results dialog with `found` and the caption " N" + `captionSuffix`.
     void showFoundAddresses(const mq::FoundAddresses& found, const char* captionSuffix);
 
     std::unique_ptr<Ui::TForm1> ui;
     VST1Model* model_ = nullptr;
     QMenu* PopupMenu1 = nullptr;
-    QLabel* hintPanel_ = nullptr;       // status panel 0
-    QLabel* countsPanel_ = nullptr;     // status panel 1
-    QLabel* recoveredPanel_ = nullptr;  // says where the recovered messages listed come from
+    QLabel* hintPanel_ = nullptr;    // status panel 0
+    QLabel* countsPanel_ = nullptr;  // status panel 1
+    // Says what the list holds beyond its rows: where the recovered messages listed come
+    // from, or that the folder's index misses messages.
+    QLabel* recoveredPanel_ = nullptr;
     MessageView* PreviewPane = nullptr;
     QTimer previewTimer_;
 
@@ -194,7 +220,12 @@ private:
     TPref Pref1;
     mq::FileNameItems FileNameItems;
     QString HelpFile;
-    QString SaveDialog1Path;  // the single-file save starts where it was last time
+    // Messages the last save wrote, and failures it reported: what its status line says.
+    std::int32_t savedMessages_ = 0;
+    int errorsShown_ = 0;
+    // Counts the lists the message list has shown, so a reader window knows when the list
+    // it was opened from is gone.
+    std::uint64_t listGeneration_ = 0;
 
     mq::FolderList FolderList;
     mq::MessageInfoList MessageInfoList;

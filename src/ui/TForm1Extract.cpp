@@ -3,8 +3,11 @@
 #include "extract/ExtractBodyAddresses.h"
 #include "extract/ExtractReplyToAddresses.h"
 #include "extract/TForm5.h"
+#include "ui/StatusTexts.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 
 namespace mq {
 
@@ -13,6 +16,7 @@ void TForm1::ExtractReplyToEmailAddresses1Click() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ExtractReplyToAddresses(selectedMessages().rows, EmailChk1, found);
     QApplication::restoreOverrideCursor();
+    showOutcome(addressesFoundText(found.items().size(), false, 0, 0));
     showFoundAddresses(found, "  Reply to addresses found");
 }
 
@@ -24,6 +28,10 @@ void TForm1::ExtractMessageBodyEmailAddresses1Click() {
     runProgressDialog(IncludeReplyTo
                           ? QStringLiteral("Extracting both reply to and embedded addresses")
                           : QStringLiteral("Extracting addresses from message bodies"));
+    // A scan that a failure stopped says so in its box already.
+    showOutcome(addressesFoundText(FoundAddresses->items().size(),
+                                   progress_.Cancelled && errorsShown_ == 0, progress_.ProgressDone,
+                                   progress_.ProgressTotal));
     // Shown however the scan ended: complete, cancelled or stopped by an unreadable file.
     showFoundAddresses(*FoundAddresses, IncludeReplyTo ? "  Reply to and Embedded addresses found"
                                                        : "  Embedded addresses found");
@@ -48,7 +56,13 @@ void TForm1::showFoundAddresses(const mq::FoundAddresses& found, const char* cap
     results.setRowCount(static_cast<int>(results.AddressList.size()));
     results.setWindowTitle(QStringLiteral(" %1").arg(results.AddressList.size()) +
                            QString::fromLatin1(captionSuffix));
+    const QString start =
+        saveStartPath(Pref1.AddressFileDirectory, QStringLiteral("addresses.txt"));
+    results.SavePath = start;
     results.exec();
+    if (results.SavePath != start)
+        Pref1.AddressFileDirectory =
+            QDir::toNativeSeparators(QFileInfo(results.SavePath).path()).toStdString();
 }
 
 }  // namespace mq

@@ -51,7 +51,7 @@ void TForm1::ShowPreview() {
     std::string text;
     try {
         if (!current.isValid() || !readRowText(current.row(), text)) {
-            PreviewPane->clear();
+            PreviewPane->showNoMessage();
             return;
         }
     } catch (const std::exception&) {
@@ -70,8 +70,9 @@ void TForm1::VST1DblClick(int row) {
         dialogs_.showError(widen(cannotAccessText(CurrentFile)));
         return;
     }
-    auto* reader = new TReaderWindow(std::move(text), codePage_, locale_, dialogs_,
-                                     QString::fromStdString(Pref1.Directory), this);
+    auto* reader =
+        new TReaderWindow(std::move(text), codePage_, locale_, dialogs_,
+                          QString::fromStdString(Pref1.Directory), this, readerNavigation(row));
     reader->show();
 }
 

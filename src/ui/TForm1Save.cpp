@@ -1,11 +1,15 @@
 #include "ui/TForm1.h"
 
+#include "save/FileNaming.h"
 #include "save/SaveToFiles.h"
 #include "save/SaveToSingleFile.h"
 #include "save/TForm2.h"
 #include "ui/TForm3.h"
+#include "ui/ui_TForm1.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 
 namespace mq {
 
@@ -20,31 +24,44 @@ void TForm1::SaveSelectedtoIndividualFiles1Click() {
     progress_.ProgressPrefix = "Saving Message: ";
     progress_.PendingOperation = 1;
     runProgressDialog(QStringLiteral("Saving to individual files"));
+    showOutcome(savedOutcome(
+        QDir::toNativeSeparators(QString::fromStdString(StripTrailingBackslash(Pref1.Directory)))));
 }
 
 void TForm1::SaveSelectedToaSingleFile1Click() {
+    // Named after the folder the messages come from, in the folder used for it last time.
+    const QListWidgetItem* folder = ui->ListBox1->currentItem();
+    const QString name = folder == nullptr
+                             ? QString()
+                             : QString::fromStdString(safeFileName(folder->text().toStdString()));
     const QString path = dialogs_.getTitledSaveFileName(
         this, QStringLiteral("Save to a single text file"), QStringLiteral("Text File (*.txt)"),
-        QStringLiteral("txt"), SaveDialog1Path);
+        QStringLiteral("txt"),
+        saveStartPath(Pref1.SingleFileDirectory,
+                      name.isEmpty() ? QString() : name + QStringLiteral(".txt")));
     if (path.isEmpty()) return;
-    SaveDialog1Path = path;
+    Pref1.SingleFileDirectory = QDir::toNativeSeparators(QFileInfo(path).path()).toStdString();
 
     progress_.PendingOperation = 2;
     progress_.ProgressItem = path.toStdString();
     progress_.ProgressPrefix = "Adding Message: ";
     progress_.ProgressTotal = static_cast<std::int32_t>(selectedRows().size());
     runProgressDialog(QStringLiteral("Saving to a single text file"));
+    showOutcome(savedOutcome(QDir::toNativeSeparators(path)));
 }
 
 void TForm1::SaveMessagesToFiles() {
-    mq::SaveMessagesToFiles(*this, selectedMessages(), Pref1, FileNameItems, *FileList, locale_);
+    savedMessages_ = mq::SaveMessagesToFiles(*this, selectedMessages(), Pref1, FileNameItems,
+                                             *FileList, locale_);
 }
 
 void TForm1::SaveMessagesToSingleFile(const std::string& path) {
-    mq::SaveMessagesToSingleFile(*this, selectedMessages(), path);
+    savedMessages_ =
+        mq::SaveMessagesToSingleFile(*this, selectedMessages(), path) ? progress_.ProgressDone : 0;
 }
 
 void TForm1::showError(const std::string& text) {
+    ++errorsShown_;
     dialogs_.showError(QString::fromStdString(text));
 }
 
@@ -63,6 +80,8 @@ SelectedMessages TForm1::selectedMessages() {
 }
 
 void TForm1::runProgressDialog(const QString& caption) {
+    savedMessages_ = 0;
+    errorsShown_ = 0;
     TForm3 dialog(*this, this);
     dialog.setWindowTitle(caption);
     dialog.exec();

@@ -3,9 +3,10 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+#include <optional>
 #include <string>
 
-class QPlainTextEdit;
 class QPushButton;
 
 namespace mq {
@@ -13,31 +14,47 @@ namespace mq {
 class AnsiCodePage;
 class LocaleSettings;
 class MessageView;
+class TSourceWindow;
 class UserDialogs;
 
 // One message in a window of its own, read from the copy of its stored text that the window
-// keeps, so it stays whole whatever happens to the list it was opened from. Saves an
-// attachment and shows the stored text.
+// keeps, so it stays whole whatever happens to the list it was opened from. Moves to the
+// message before or after it in that list, saves attachments and shows the stored text.
 class TReaderWindow : public QWidget {
     Q_OBJECT
 
 public:
+    // The stored text of the message `step` rows away from the one shown (-1: the one
+    // before), which then is the one shown; none past either end of the list, or when the
+    // list shows another folder now.
+    using Navigation = std::function<std::optional<std::string>(int step)>;
+
     // `saveFolder` (UTF-8): where Save Attachment... starts.
     TReaderWindow(std::string storedText, const AnsiCodePage& codePage,
                   const LocaleSettings& locale, UserDialogs& dialogs, const QString& saveFolder,
-                  QWidget* parent);
+                  QWidget* parent, Navigation navigation = {});
 
+    void Previous1Click();
+    void Next1Click();
     void SaveAttachment1Click();
+    void SaveAllAttachments1Click();
     void ShowSource1Click();
 
 private:
+    void showMessage(std::string storedText);
+    void step(int by);
+
     const AnsiCodePage& codePage_;
     UserDialogs& dialogs_;
     QString saveFolder_;
+    Navigation navigation_;
     MessageView* view_;
+    QPushButton* Previous1;
+    QPushButton* Next1;
     QPushButton* SaveAttachment1;
+    QPushButton* SaveAllAttachments1;
     QPushButton* ShowSource1;
-    QPointer<QPlainTextEdit> source_;
+    QPointer<TSourceWindow> source_;
 };
 
 }  // namespace mq

@@ -101,13 +101,14 @@ private slots:
         QVERIFY(f.dialogs.messages.empty());
         QCOMPARE(f.quitRequests, 0);
 
-        // The pop-up menu in its designed order.
+        // The pop-up menu in its designed order, under Open and Show Source.
         auto* popup = form.findChild<QMenu*>("PopupMenu1");
         QStringList order;
         for (QAction* item : popup->actions())
             order << (item->isSeparator() ? QString("-") : item->objectName());
         QCOMPARE(order,
-                 QStringList({"SaveSelectedToaSingleFile2", "SaveSelectedtoIndividualFiles2", "-",
+                 QStringList({"Open2", "ShowSource2", "-", "SaveSelectedToaSingleFile2",
+                              "SaveSelectedtoIndividualFiles2", "-",
                               "ExtractReplyToEmailAddresses2", "ExtractMessageBodyEmailAddresses2",
                               "ExtractBothReplytoandmessagebodyemailaddresses2"}));
     }
@@ -206,6 +207,33 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
     }
 
+    void tabMovesBetweenTheFoldersTheListAndThePreview() {
+        WindowFixture f;
+        f.writeStandardStore();
+        TForm1& form = f.start();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.findChild<QAction*>("PreviewPane1")->trigger();
+        f.clickFolder("Inbox");
+        f.clickRow(0);
+        QWidget* folders = form.findChild<QListWidget*>("ListBox1");
+        QWidget* text = form.findChild<QWidget*>("PreviewPane")->findChild<QWidget*>("MessageText");
+        const auto press = [](int key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+            return QApplication::focusWidget();
+        };
+        folders->setFocus();
+        const QModelIndex current = f.list()->currentIndex();
+        QCOMPARE(press(Qt::Key_Tab), f.list());
+        QCOMPARE(press(Qt::Key_Tab), text);  // not to the next cell
+        QCOMPARE(f.list()->currentIndex(), current);
+        QCOMPARE(press(Qt::Key_Tab), folders);
+        QCOMPARE(press(Qt::Key_Backtab, Qt::ShiftModifier), text);
+        QCOMPARE(press(Qt::Key_Backtab, Qt::ShiftModifier), f.list());
+        QCOMPARE(press(Qt::Key_Tab, Qt::ControlModifier), text);
+        QCOMPARE(press(Qt::Key_Backtab, Qt::ShiftModifier), f.list());
+        QCOMPARE(press(Qt::Key_Backtab, Qt::ShiftModifier), folders);
+    }
+
     void headerClicksSortWithAlternatingDirection() {
         WindowFixture f;
         f.writeStandardStore();
@@ -263,6 +291,11 @@ private slots:
     void closingStoresTheLayoutAndTheNextStartRestoresIt() {
         WindowFixture f;
         f.writeStandardStore();
+        // The user's documents folder, as the desktop names it.
+        const std::filesystem::path documents = f.root() / "Mine";
+        std::filesystem::create_directories(documents);
+        std::ofstream(f.root() / "config" / "user-dirs.dirs")
+            << "XDG_DOCUMENTS_DIR=\"" << documents.string() << "\"\n";
         {
             TForm1& form = f.start();
             QVERIFY(form.findChild<QFrame*>("Panel2")->isVisible());
@@ -285,10 +318,10 @@ private slots:
         QCOMPARE(f.storedPref("View", "ColumnPosition"), std::optional<std::string>("12340"));
         QCOMPARE(f.storedPref("Settings", "FileNameFormat"),
                  std::optional<std::string>("From0,To0,Subject1,Date0,Reply_To_Address0"));
-        // No save folder was set, so the program's own folder stands in.
-        const std::string programFolder =
-            QCoreApplication::applicationDirPath().toStdString() + "/";
-        QCOMPARE(f.storedPref("Settings", "Directory"), std::optional<std::string>(programFolder));
+        // No save folder was set: the documents folder stands in, not the program's own
+        // folder, which may be written to here.
+        QCOMPARE(f.storedPref("Settings", "Directory"),
+                 std::optional<std::string>(documents.string() + "/"));
 
         TForm1& again = f.start();
         QVERIFY(!again.findChild<QFrame*>("Panel2")->isVisible());

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableView>
 #include <QTcpServer>
@@ -191,6 +192,17 @@ private slots:
         QCOMPARE(test::readFile(target), pdf.toStdString());
         QVERIFY(f.dialogs.messages.empty());
 
+        // Save All Attachments... puts both into a folder, replacing nothing there.
+        const std::filesystem::path all = f.root() / "all";
+        std::filesystem::create_directories(all);
+        std::ofstream(all / "chart.png") << "mine";
+        f.dialogs.folderAnswers << QString::fromStdString(all.string());
+        reader->findChild<QPushButton*>("SaveAllAttachments1")->click();
+        QCOMPARE(test::readFile(all / "Grüße – Bericht Nordlicht.pdf"), pdf.toStdString());
+        QCOMPARE(test::readFile(all / "chart.png"), std::string("mine"));
+        QVERIFY(std::filesystem::file_size(all / "chart(2).png") > 0);
+        QVERIFY(f.dialogs.messages.empty());
+
         reader->findChild<QPushButton*>("ShowSource1")->click();
         auto* source = reader->findChild<QPlainTextEdit*>("SourceView");
         QVERIFY(source->isVisible());
@@ -212,6 +224,39 @@ private slots:
         const QPointer<QPlainTextEdit> shown = source;
         form.close();
         QTRY_VERIFY(!shown);
+    }
+
+    void keysMoveAndCloseTheReader() {
+        WindowFixture f;
+        f.writeStandardStore();
+        TForm1& form = f.start();
+        f.clickFolder("Inbox");
+        f.clickRow(0);
+        QTest::keyClick(f.list(), Qt::Key_Return);
+        QPointer<TReaderWindow> reader = form.findChild<TReaderWindow*>();
+        QVERIFY(reader);
+        QTRY_COMPARE(QApplication::activeWindow(), reader.data());
+        QCOMPARE(reader->windowTitle(), QStringLiteral("Re: a"));
+        // Next and Previous go through the list, which follows; nothing lies before the first.
+        QTest::keyClick(reader, Qt::Key_Period, Qt::ControlModifier);
+        QTRY_COMPARE(reader->windowTitle(), QStringLiteral("Re: ab"));
+        QCOMPARE(f.list()->currentIndex().row(), 1);
+        QTest::keyClick(reader, Qt::Key_Comma, Qt::ControlModifier);
+        QTRY_COMPARE(reader->windowTitle(), QStringLiteral("Re: a"));
+        QTest::keyClick(reader, Qt::Key_Comma, Qt::ControlModifier);
+        QTest::qWait(300);
+        QCOMPARE(reader->windowTitle(), QStringLiteral("Re: a"));
+
+        // Ctrl+W closes the Source window, Escape the reader.
+        reader->findChild<QPushButton*>("ShowSource1")->click();
+        QPointer<QWidget> source = reader->findChild<QPlainTextEdit*>("SourceView")->window();
+        QTRY_COMPARE(QApplication::activeWindow(), source.data());
+        QTest::keyClick(source, Qt::Key_W, Qt::ControlModifier);
+        QTRY_VERIFY(!source);
+        reader->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), reader.data());
+        QTest::keyClick(reader, Qt::Key_Escape);
+        QTRY_VERIFY(!reader);
     }
 };
 

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include <ctime>
@@ -120,6 +121,10 @@ private:
         form.DetachObserver(&watcher);
     }
 
+    QString statusLine(TForm1& form) const {
+        return form.findChild<QStatusBar*>("StatusBar1")->currentMessage();
+    }
+
     QStringList errorTexts() const {
         QStringList texts;
         for (const auto& m : fixture->dialogs.messages) texts << m.text;
@@ -159,6 +164,11 @@ private slots:
         QCOMPARE(remainingShown, (QStringList{"Item(s) Remaining...3", "Item(s) Remaining...2",
                                               "Item(s) Remaining...1", "Item(s) Remaining...0"}));
         QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(statusLine(form),
+                 "3 messages saved to " + QString::fromStdString(outDir.string()));
+        // The line stays until the user does something else.
+        fixture->clickRow(0);
+        QCOMPARE(statusLine(form), QString());
     }
 
     void cancelDuringTheThirdOfFiveKeepsTwo() {
@@ -176,6 +186,7 @@ private slots:
 
         QCOMPARE(namesIn(outDir), (QStringList{"[m1].eml", "[m2].eml"}));
         QVERIFY(fixture->dialogs.messages.empty());
+        QCOMPARE(statusLine(form), QStringLiteral("Saving cancelled after 2 of 5 messages"));
 
         // The same stop during a single-file save still writes the first two.
         duringRun = [](TForm3* dialog) {
@@ -185,6 +196,7 @@ private slots:
         saveToSingleFile(form, outDir / "all.txt");
         QCOMPARE(readFile(outDir / "all.txt"),
                  " \r\n" + textOf("m", 1500) + " \r\n" + textOf("m", 1500) + " \r\n");
+        QCOMPARE(statusLine(form), QStringLiteral("Saving cancelled after 2 of 5 messages"));
     }
 
     void aCloseRequestDuringTheRunChangesNothing() {
@@ -308,11 +320,20 @@ private slots:
         QCOMPARE(readFile(outDir / "all.txt"), " \r\n" + a + " \r\n" + b + "\r\n \r\n");
         QVERIFY(!remainingShown.isEmpty());
         QCOMPARE(remainingShown.back(), QStringLiteral("Item(s) Remaining...0"));
-        // The dialog starts where the last save went, with its filter and default extension.
+        QCOMPARE(statusLine(form),
+                 "2 messages saved to " + QString::fromStdString((outDir / "all.txt").string()));
+        // The dialog starts in the folder the last save went to, with the folder's name, its
+        // filter and default extension; so does the next run of the program.
         saveToSingleFile(form, outDir / "again.txt");
-        const QStringList second = fixture->dialogs.saveRequests.back();
-        QCOMPARE(second, (QStringList{"Text File (*.txt)", "txt",
-                                      QString::fromStdString((outDir / "all.txt").string())}));
+        const QStringList inbox{"Text File (*.txt)", "txt",
+                                QString::fromStdString((outDir / "Inbox.txt").string())};
+        QCOMPARE(fixture->dialogs.saveRequests.back(), inbox);
+        fixture->closeWindow();
+        TForm1& again = fixture->start();
+        fixture->clickFolder(QStringLiteral("Inbox"));
+        again.SelectAll1Click();
+        saveToSingleFile(again, outDir / "again.txt");
+        QCOMPARE(fixture->dialogs.saveRequests.back(), inbox);
     }
 
     void aFailedSingleFileWriteKeepsTheChosenFile() {

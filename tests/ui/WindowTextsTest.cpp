@@ -3,21 +3,27 @@
 
 #include "extract/TForm5.h"
 #include "save/TForm2.h"
+#include "ui/HelpViewer.h"
 #include "ui/TAboutBox.h"
+#include "ui/TExportDialog.h"
 #include "ui/TForm3.h"
 #include "ui/TForm6.h"
 #include "ui/TLongLabel.h"
 #include "ui/TReaderWindow.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSplitter>
 #include <QStyleOptionButton>
+#include <QTemporaryFile>
 #include <QTest>
 
 using namespace mq;
@@ -82,19 +88,43 @@ QStringList unnamedIcons(QWidget* window) {
     return unnamed;
 }
 
+// Controls a screen reader cannot name, or names by a role that misleads: every control the
+// user can reach or move (focus, buttons, splitters), and the window itself.
+QStringList unnamedControls(QWidget* window) {
+    QStringList unnamed;
+    QList<QWidget*> controls = window->findChildren<QWidget*>();
+    controls.prepend(window);
+    for (QWidget* control : controls) {
+        if (!control->isVisibleTo(window) && control != window) continue;
+        const bool interactive = control == window || control->focusPolicy() != Qt::NoFocus ||
+                                 qobject_cast<QAbstractButton*>(control) != nullptr ||
+                                 qobject_cast<QSplitter*>(control) != nullptr ||
+                                 qobject_cast<QSplitterHandle*>(control) != nullptr;
+        if (!interactive) continue;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
+        const QAccessible::Role role = face->role();
+        if (face->text(QAccessible::Name).trimmed().isEmpty() || role == QAccessible::Client ||
+            role == QAccessible::Grip ||
+            (role == QAccessible::StaticText && face->textInterface() != nullptr))
+            unnamed << where(control) + "(" + QString::number(role, 16) + ")";
+    }
+    return unnamed;
+}
+
 }  // namespace
 
 class WindowTextsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void everyTextShowsWholeAndEveryIconHasAName() {
+    void everyTextShowsWholeAndEveryControlHasAName() {
         WindowFixture f;
         f.writeStandardStore();
         TForm1& form = f.start();
         form.findChild<QAction*>("PreviewPane1")->trigger();
+        f.clickFolder("Inbox");
         QStringList cut = cutTexts(&form);
-        QStringList unnamed = unnamedIcons(&form);
+        QStringList unnamed = unnamedIcons(&form) + unnamedControls(&form);
         // Every part of the reader shown: the notice of a long message with its button, all
         // six header fields, the attachments.
         std::string longMessage =
@@ -109,7 +139,20 @@ private slots:
         TReaderWindow reader(longMessage, f.codePage, f.locale, f.dialogs, QString(), &form);
         reader.show();
         cut << cutTexts(&reader);
-        unnamed << unnamedIcons(&reader);
+        unnamed << unnamedIcons(&reader) << unnamedControls(&reader);
+        reader.findChild<QPushButton*>("ShowSource1")->click();
+        unnamed << unnamedControls(reader.findChild<QPlainTextEdit*>("SourceView")->window());
+
+        QTemporaryFile help;
+        QVERIFY(help.open());
+        help.write("<h1><a name=\"Topic1\"></a>Help</h1>");
+        help.close();
+        showHelpTopic(&form, f.dialogs, help.fileName(), "Topic1");
+        unnamed << unnamedControls(form.findChild<QDialog*>("HelpViewer"));
+        TExportDialog exportDialog(f.dialogs, f.codePage, FolderList(), &form);
+        exportDialog.show();
+        unnamed << unnamedControls(&exportDialog);
+        exportDialog.hide();
 
         TForm2 preferences(
             f.dialogs, f.codePage, [](const QString&) {}, &form);
@@ -122,7 +165,7 @@ private slots:
                                                                &identities, &about}) {
             dialog->show();
             cut << cutTexts(dialog);
-            unnamed << unnamedIcons(dialog);
+            unnamed << unnamedIcons(dialog) << unnamedControls(dialog);
             dialog->hide();
         }
         QCOMPARE(cut.join(", "), QString());

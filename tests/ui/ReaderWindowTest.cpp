@@ -236,16 +236,16 @@ private slots:
         QPointer<TReaderWindow> reader = form.findChild<TReaderWindow*>();
         QVERIFY(reader);
         QTRY_COMPARE(QApplication::activeWindow(), reader.data());
-        QCOMPARE(reader->windowTitle(), QStringLiteral("Re: a"));
+        QCOMPARE(reader->windowTitle(), QStringLiteral("\u2068Re: a\u2069"));
         // Next and Previous go through the list, which follows; nothing lies before the first.
         QTest::keyClick(reader, Qt::Key_Period, Qt::ControlModifier);
-        QTRY_COMPARE(reader->windowTitle(), QStringLiteral("Re: ab"));
+        QTRY_COMPARE(reader->windowTitle(), QStringLiteral("\u2068Re: ab\u2069"));
         QCOMPARE(f.list()->currentIndex().row(), 1);
         QTest::keyClick(reader, Qt::Key_Comma, Qt::ControlModifier);
-        QTRY_COMPARE(reader->windowTitle(), QStringLiteral("Re: a"));
+        QTRY_COMPARE(reader->windowTitle(), QStringLiteral("\u2068Re: a\u2069"));
         QTest::keyClick(reader, Qt::Key_Comma, Qt::ControlModifier);
         QTest::qWait(300);
-        QCOMPARE(reader->windowTitle(), QStringLiteral("Re: a"));
+        QCOMPARE(reader->windowTitle(), QStringLiteral("\u2068Re: a\u2069"));
 
         // Ctrl+W closes the Source window, Escape the reader.
         reader->findChild<QPushButton*>("ShowSource1")->click();

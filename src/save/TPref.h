@@ -43,6 +43,14 @@ public:
     // was last closed with it shown (0: never).
     bool PreviewPane = false;
     std::int32_t PreviewHeight = 0;
+    // Edit > Find Messages...: the words (UTF-8), the fields ("subject,people,text,
+    // attachments"), all folders or the chosen one, and the received-date range (YYYY-MM-DD).
+    std::string FindWords;
+    std::string FindFields;
+    bool FindAllFolders = true;
+    bool FindDateRange = false;
+    std::string FindFrom;
+    std::string FindTo;
 
     // Throws RegistryError; the properties not read by then hold their defaults.
     void LoadFromRegistry(Registry& registry);

@@ -55,6 +55,10 @@ TReaderWindow::TReaderWindow(std::string storedText, const AnsiCodePage& codePag
     if (parent != nullptr) move(parent->window()->geometry().center() - rect().center());
 }
 
+void TReaderWindow::setFolder(const QString& name) {
+    view_->setFolder(name);
+}
+
 void TReaderWindow::SaveAttachment1Click() {
     const int index = view_->currentAttachment();
     const auto& attachments = view_->message().attachments;

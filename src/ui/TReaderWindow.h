@@ -27,6 +27,9 @@ public:
                   const LocaleSettings& locale, UserDialogs& dialogs, const QString& saveFolder,
                   QWidget* parent);
 
+    // The folder the message came from, shown with its header fields.
+    void setFolder(const QString& name);
+
     void SaveAttachment1Click();
     void ShowSource1Click();
 

@@ -91,7 +91,8 @@ TEST(TPref, RoundTripStoresEveryValueAsAText) {
     const std::set<std::string> settings{
         "Directory",       "Default_Extension",  "Default_Filename", "Remove_Re",
         "CreationDate",    "FileNameDateFormat", "FileNameFormat",   "EncloseItems",
-        "ExportDirectory", "ExportFormat"};
+        "ExportDirectory", "ExportFormat",       "FindWords",        "FindFields",
+        "FindAllFolders",  "FindDateRange",      "FindFrom",         "FindTo"};
     // The designed nine, then the window's place and size, then the preview pane.
     const std::set<std::string> view{
         "Column0",        "Column1",         "Column2",     "Column3",
@@ -109,7 +110,7 @@ TEST(TPref, RoundTripStoresEveryValueAsAText) {
             ++count;
         }
     }
-    EXPECT_EQ(count, 26);
+    EXPECT_EQ(count, 32);
     // Nothing else is written: exactly these value lines, all plain texts.
     std::istringstream file(test::readFile(dir.path() / "user.reg"));
     int valueLines = 0;
@@ -118,7 +119,7 @@ TEST(TPref, RoundTripStoresEveryValueAsAText) {
         ++valueLines;
         EXPECT_NE(line.find("\"=\""), std::string::npos) << line;
     }
-    EXPECT_EQ(valueLines, 26);
+    EXPECT_EQ(valueLines, 32);
     RegistryKeyPtr viewKey = registry.openKey(Key + "\\View");
     EXPECT_EQ(registry.queryValue(*viewKey, "Toolbar")->data, "0");
     EXPECT_EQ(registry.queryValue(*viewKey, "Column4")->data, "-7");

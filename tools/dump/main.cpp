@@ -3,6 +3,9 @@
 #ifdef MAILQUARRY_WITH_MESSAGE
 #include "MessageJson.h"
 #endif
+#ifdef MAILQUARRY_WITH_SEARCH
+#include "FindCommand.h"
+#endif
 
 #include "platform/AnsiCodePage.h"
 #include "platform/Registry.h"
@@ -45,7 +48,15 @@ constexpr const char* usage =
     "       mailquarry-dump [--text] show FILE POSITION\n"
 #endif
     "       mailquarry-dump [--text] recover FILE\n"
-    "       mailquarry-dump [--text] store\n";
+    "       mailquarry-dump [--text] store\n"
+#ifdef MAILQUARRY_WITH_SEARCH
+    "       mailquarry-dump [--text] find [--store PATH] [--in subject,people,text,attachments]\n"
+    "                       [--after DATE] [--before DATE] [--folder NAME]... QUERY\n"
+    "           messages whose chosen fields (default: subject,people) hold every word and\n"
+    "           \"quoted phrase\" of QUERY, case ignored, received on or after --after and\n"
+    "           before --before (YYYY-MM-DD); exit 0 found, 1 error, 2 nothing found\n"
+#endif
+    ;
 
 class UsageError : public std::runtime_error {
 public:
@@ -213,6 +224,9 @@ int run(std::vector<std::string> args) {
     }
     if (args.empty()) throw UsageError("no command given");
     const std::string& command = args[0];
+#ifdef MAILQUARRY_WITH_SEARCH
+    if (command == "find") return mq::runFind({args.begin() + 1, args.end()}, print);
+#endif
     if (command == "records" && (args.size() == 2 || args.size() == 3)) {
         const std::string kind = args.size() == 3 ? args[2] : "";
         if (!kind.empty() && kind != "--folders" && kind != "--messages") {

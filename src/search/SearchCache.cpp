@@ -1,0 +1,61 @@
+#include "search/SearchCache.h"
+
+#include <filesystem>
+#include <algorithm>
+#include <system_error>
+
+namespace mq {
+
+void SearchCache::Folder::add(const std::string (&fields)[Fields]) {
+    for (const std::string& field : fields) {
+        data_ += field;
+        ends_.push_back(data_.size());
+    }
+}
+
+std::string_view SearchCache::Folder::field(std::size_t row, std::size_t which) const {
+    const std::size_t index = row * Fields + which;
+    const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
+    return std::string_view(data_).substr(begin, ends_[index] - begin);
+}
+
+std::optional<SearchCache::Stamp> SearchCache::stampOf(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path file(std::u8string(path.begin(), path.end()));
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(file, error);
+    if (error) return std::nullopt;
+    const fs::file_time_type time = fs::last_write_time(file, error);
+    if (error) return std::nullopt;
+    return Stamp{size, static_cast<std::int64_t>(time.time_since_epoch().count())};
+}
+
+const SearchCache::Folder* SearchCache::find(const std::string& path, const Stamp& stamp) {
+    for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
+        if (entry->path != path) continue;
+        if (entry->stamp != stamp) {
+            entries_.erase(entry);  // the file changed: what it held is gone
+            return nullptr;
+        }
+        entries_.splice(entries_.begin(), entries_, entry);
+        return &entries_.front().folder;
+    }
+    return nullptr;
+}
+
+void SearchCache::keep(const std::string& path, const Stamp& stamp, Folder folder) {
+    largestFile_ = std::max(largestFile_, stamp.size);
+    std::erase_if(entries_, [&path](const Entry& entry) { return entry.path == path; });
+    if (folder.bytes() > largestFile_) return;
+    entries_.push_front({path, stamp, std::move(folder)});
+    std::uint64_t total = 0;
+    for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {
+        total += entry->folder.bytes();
+        if (total > largestFile_) {
+            entries_.erase(entry, entries_.end());
+            break;
+        }
+    }
+}
+
+}  // namespace mq

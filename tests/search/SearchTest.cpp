@@ -157,19 +157,21 @@ TEST_F(SearchTest, FindsWhatAPlainReferenceFindsInEachField) {
         {"invoice", "subject,people,text,attachments", "2003-01-01", "2003-12-31"},
         {"invoice", "subject,people,text,attachments"},
     };
+    std::vector<std::string> arguments = {MQ_REFERENCE_FIND, (dir.path() / "manifest").string()};
+    for (const Case& c : cases) arguments.insert(arguments.end(), {c.words, c.fields, c.after, c.before});
+    const ChildProcess::Result reference = ChildProcess::run(MQ_PYTHON, arguments);
+    ASSERT_EQ(reference.status, 0) << reference.err;
+    std::istringstream expected(reference.out);
     for (const Case& c : cases) {
+        std::string lines;
+        for (std::string line; std::getline(expected, line) && line != "--";) lines += line + '\n';
+        EXPECT_EQ(lines.empty(), c.none) << c.words;
         SearchQuery query;
         query.terms = parseSearchTerms(c.words);
         query.fields = *parseSearchFields(c.fields);
         if (*c.after) query.from = parseSearchDate(c.after);
         if (*c.before) query.until = parseSearchDate(c.before);
-        std::vector<std::string> arguments = {MQ_REFERENCE_FIND, (dir.path() / "manifest").string(),
-                                              c.words, c.fields};
-        if (*c.after) arguments.insert(arguments.end(), {c.after, c.before});
-        const ChildProcess::Result reference = ChildProcess::run(MQ_PYTHON, arguments);
-        ASSERT_EQ(reference.status, 0) << reference.err;
-        EXPECT_EQ(reference.out.empty(), c.none) << c.words;
-        EXPECT_EQ(found(query, everyFolder()), reference.out) << c.words << " in " << c.fields;
+        EXPECT_EQ(found(query, everyFolder()), lines) << c.words << " in " << c.fields;
     }
 }
 

@@ -3,8 +3,9 @@
 each: folder, row, received date as "YYYY-MM-DD HH:MM:SS", path of the stored text, tab
 separated) with Python's email package, and prints "folder row" for each message whose
 chosen fields hold every word and quoted phrase of the query, case folded with casefold().
+Each search is four arguments (AFTER and BEFORE may be empty); a line "--" ends its results.
 
-usage: reference_find.py MANIFEST QUERY FIELDS [AFTER BEFORE]"""
+usage: reference_find.py MANIFEST [QUERY FIELDS AFTER BEFORE]..."""
 
 import email
 import email.policy
@@ -66,7 +67,7 @@ def fields(raw):
     return {name: fold(value) for name, value in out.items()}
 
 
-def main(manifest, query, chosen, after="", before=""):
+def find(manifest, query, chosen, after, before):
     terms = [fold(a or b).strip(" ") for a, b in re.findall(r'"([^"]*)"?|([^\s"]+)', query)]
     terms = [term for term in terms if term]
     chosen = chosen.split(",")
@@ -77,6 +78,12 @@ def main(manifest, query, chosen, after="", before=""):
         found = fields(open(path, "rb").read())
         if all(any(term in found[name] for name in chosen) for term in terms):
             print(folder, row)
+
+
+def main(manifest, *searches):
+    for at in range(0, len(searches), 4):
+        find(manifest, *searches[at:at + 4])
+        print("--")
 
 
 if __name__ == "__main__":

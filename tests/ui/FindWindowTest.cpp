@@ -61,9 +61,9 @@ private slots:
         fixture = std::make_unique<WindowFixture>();
         StoreBuilder store;
         store.addFolder("Inbox", "Inbox.dbx",
-                        {mail("Invoice 2003", "Bob", 2003), mail("Lunch", "Carla", 2003),
+                        {mail("Invoice 2003", "Bob", 2003), mail("Lunch", "Carla", 2002),
                          mail("Old invoice", "Dirk", 2001)});
-        store.addFolder("Sent", "Sent.dbx", {mail("Re: invoice 2003", "Anne", 2003)});
+        store.addFolder("Sent", "Sent.dbx", {mail("Re: invoice 2003", "Anne", 2004)});
         fixture->writeStore(store);
     }
     void cleanup() { fixture.reset(); }

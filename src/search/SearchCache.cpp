@@ -6,17 +6,36 @@
 
 namespace mq {
 
-void SearchCache::Folder::add(const std::string (&fields)[Fields]) {
-    for (const std::string& field : fields) {
-        data_ += field;
-        ends_.push_back(data_.size());
+namespace {
+
+constexpr std::size_t ChunkSize = 4 * 1024 * 1024;
+
+}  // namespace
+
+void SearchCache::Folder::add(const std::array<std::string_view, Fields>& fields) {
+    std::size_t size = 0;
+    for (const std::string_view field : fields) size += field.size();
+    if (chunks_.empty() || chunks_.back().size() + size > chunks_.back().capacity()) {
+        chunks_.emplace_back();
+        chunks_.back().reserve(std::max(size, ChunkSize));
+    }
+    std::string& chunk = chunks_.back();
+    for (const std::string_view field : fields) {
+        spans_.push_back({static_cast<std::uint32_t>(chunks_.size() - 1),
+                          static_cast<std::uint32_t>(chunk.size()), field.size()});
+        chunk += field;
     }
 }
 
+std::size_t SearchCache::Folder::bytes() const {
+    std::size_t total = spans_.size() * sizeof(Span);
+    for (const std::string& chunk : chunks_) total += chunk.capacity();
+    return total;
+}
+
 std::string_view SearchCache::Folder::field(std::size_t row, std::size_t which) const {
-    const std::size_t index = row * Fields + which;
-    const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
-    return std::string_view(data_).substr(begin, ends_[index] - begin);
+    const Span& span = spans_[row * Fields + which];
+    return std::string_view(chunks_[span.chunk]).substr(span.offset, span.size);
 }
 
 std::optional<SearchCache::Stamp> SearchCache::stampOf(const std::string& path) {

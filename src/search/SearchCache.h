@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <list>
@@ -22,14 +23,20 @@ public:
     class Folder {
     public:
         static constexpr std::size_t Fields = 4;  // subject, people, text, attachments
-        void add(const std::string (&fields)[Fields]);
-        std::size_t rows() const { return ends_.size() / Fields; }
-        std::size_t bytes() const { return data_.size() + ends_.size() * sizeof(std::size_t); }
+        void add(const std::array<std::string_view, Fields>& fields);
+        std::size_t rows() const { return spans_.size() / Fields; }
+        std::size_t bytes() const;
         std::string_view field(std::size_t row, std::size_t which) const;
 
     private:
-        std::string data_;
-        std::vector<std::size_t> ends_;
+        struct Span {
+            std::uint32_t chunk = 0;
+            std::uint32_t offset = 0;
+            std::size_t size = 0;
+        };
+        // Filled a chunk at a time, so that a growing folder is never copied whole.
+        std::vector<std::string> chunks_;
+        std::vector<Span> spans_;
     };
 
     // A folder file as it is now: what an entry is valid for.

@@ -1,13 +1,13 @@
 #include "search/StoreSearch.h"
 
 #include "platform/AnsiCodePage.h"
+#include "platform/ByteSearch.h"
 #include "search/FoldedText.h"
 #include "search/SearchableMessage.h"
 #include "store/DateTime.h"
 
 #include <algorithm>
 #include <exception>
-#include <functional>
 #include <optional>
 
 namespace mq {
@@ -25,6 +25,11 @@ enum FieldIndex : std::size_t { SubjectIndex, PeopleIndex, TextIndex, Attachment
 constexpr SearchField FieldBits[SearchCache::Folder::Fields] = {SearchSubject, SearchPeople,
                                                                  SearchText, SearchAttachments};
 
+bool lacksPeople(const Toe5_MessageInfo& record) {
+    return record.From.empty() && record.OtherFrom.empty() && record.To.empty() &&
+           record.ReplyTo.empty();
+}
+
 bool isAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -33,10 +38,7 @@ bool isAscii(std::string_view text) {
 class Matcher {
 public:
     Matcher(const SearchQuery& query, const AnsiCodePage& page)
-        : query_(query), page_(page), zone_(timeZoneNow()) {
-        for (const std::string& term : query.terms)
-            searchers_.emplace_back(term.begin(), term.end());
-    }
+        : query_(query), page_(page), zone_(timeZoneNow()) {}
 
     bool inDateRange(const Toe5_MessageInfo& record) const {
         if (!query_.from && !query_.until) return true;
@@ -50,8 +52,13 @@ public:
     // Whether the record leaves out a field the query looks at, which the message then gives.
     bool recordLacks(const Toe5_MessageInfo& record) const {
         return (wants(SubjectIndex) && record.Subject.empty()) ||
-               (wants(PeopleIndex) && record.From.empty() && record.OtherFrom.empty() &&
-                record.To.empty() && record.ReplyTo.empty());
+               (wants(PeopleIndex) && lacksPeople(record));
+    }
+
+    // Whether the message's own header fields are needed for this record, whatever a query
+    // asks: what is read is kept for the next one.
+    static bool recordIncomplete(const Toe5_MessageInfo& record) {
+        return record.Subject.empty() || lacksPeople(record);
     }
 
     // The fields where words occur, or 0 when some word occurs in none. `decoded`: the
@@ -79,11 +86,10 @@ public:
             views[field] = fields_[field];
         }
         unsigned matched = 0;
-        for (const auto& searcher : searchers_) {
+        for (const std::string& term : query_.terms) {
             bool found = false;
             for (std::size_t field = 0; field < SearchCache::Folder::Fields; ++field) {
-                const std::string_view text = views[field];
-                if (std::search(text.begin(), text.end(), searcher) != text.end()) {
+                if (findBytes(views[field], term) != std::string_view::npos) {
                     matched |= FieldBits[field];
                     found = true;
                 }
@@ -106,18 +112,8 @@ private:
     const SearchQuery& query_;
     const AnsiCodePage& page_;
     TimeZoneNow zone_;
-    std::vector<std::boyer_moore_horspool_searcher<std::string::const_iterator>> searchers_;
     std::string fields_[SearchCache::Folder::Fields];
 };
-
-// A message's fields as the cache keeps them: decoded and folded.
-void foldMessage(const SearchableMessage& message, std::string (&fields)[SearchCache::Folder::Fields]) {
-    for (std::string& field : fields) field.clear();
-    appendFolded(fields[SubjectIndex], message.subject);
-    appendFolded(fields[PeopleIndex], message.people);
-    appendFolded(fields[TextIndex], message.text);
-    appendFolded(fields[AttachmentsIndex], message.attachments);
-}
 
 void addMatch(FolderMatches& out, const MessageInfoList& list, std::size_t row, unsigned fields) {
     out.records.push_back(list[row]);
@@ -173,15 +169,20 @@ FolderMatches StoreSearch::searchFolder(const std::string& fileName, const Searc
     // those whose records leave a field out.
     const bool keep = cache_ && stamp && query.needsMessageText();
     SearchCache::Folder learned;
-    std::string folds[SearchCache::Folder::Fields];
+    SearchableReader reader(page_, TextLimit);
+    SearchableMessage message;
     source_.readFolderMessages(fileName, list, observer, [&](std::size_t row, std::string& text) {
         const Toe5_MessageInfo& record = list[row];
         const bool read = query.needsMessageText() || matcher.recordLacks(record);
         if (read) {
-            foldMessage(searchableMessage(text, page_, TextLimit), folds);
-            if (keep) learned.add(folds);
-            for (std::size_t field = 0; field < SearchCache::Folder::Fields; ++field)
-                decoded[field] = folds[field];
+            reader.read(text, Matcher::recordIncomplete(record), message);
+            decoded[SubjectIndex] = message.subject;
+            decoded[PeopleIndex] = message.people;
+            decoded[TextIndex] = message.text;
+            decoded[AttachmentsIndex] = message.attachments;
+            if (keep)
+                learned.add({decoded[SubjectIndex], decoded[PeopleIndex], decoded[TextIndex],
+                              decoded[AttachmentsIndex]});
         }
         if (matcher.inDateRange(record)) {
             if (const unsigned fields = matcher.match(record, read ? decoded : nullptr))

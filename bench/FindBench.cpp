@@ -72,16 +72,18 @@ int main(int argc, char* argv[]) {
         const Timing read = timed([&] { reader.readMessageRecords(store.folderFile, records); });
         std::size_t found = 0;
         const Timing whole = timed([&] {
-            found = search.searchFolder(store.folderFile, query("greta", mq::SearchSubject |
-                                                                             mq::SearchPeople),
-                                        observer)
-                        .records.size();
+            found =
+                search
+                    .searchFolder(store.folderFile,
+                                  query("greta", mq::SearchSubject | mq::SearchPeople), observer)
+                    .records.size();
         });
         const double matching = whole.processor - read.processor;
-        std::printf("subject+people over %zu messages: %zu found; records read %.3f s, search "
-                    "with the read %.3f s, so %.3f s once read (target under 0.2 s) %s\n",
-                    records.size(), found, read.processor, whole.processor, matching,
-                    matching < 0.2 ? "ok" : "MISSED");
+        std::printf(
+            "subject+people over %zu messages: %zu found; records read %.3f s, search "
+            "with the read %.3f s, so %.3f s once read (target under 0.2 s) %s\n",
+            records.size(), found, read.processor, whole.processor, matching,
+            matching < 0.2 ? "ok" : "MISSED");
         good = good && matching < 0.2 && found > 0;
     }
 
@@ -97,9 +99,8 @@ int main(int argc, char* argv[]) {
     mq::FileNameItems items;
     const Timing mbox = timed([&] {
         QuietHost host;
-        const mq::ExportPlan plan =
-            mq::planExport(reader, folders, mq::foldersWithFiles(folders),
-                           (dir / "mbox").string(), mq::ExportFormat::Mbox);
+        const mq::ExportPlan plan = mq::planExport(reader, folders, mq::foldersWithFiles(folders),
+                                                   (dir / "mbox").string(), mq::ExportFormat::Mbox);
         mq::ExportAllFolders(host, reader, folders, plan, pref, items);
     });
     fs::remove_all(dir / "mbox");
@@ -124,8 +125,7 @@ int main(int argc, char* argv[]) {
     std::printf("peak memory %.1f MB (bound 2 x %.1f MB + 50 MB = %.1f MB) %s\n", peak / 1e3,
                 fileMb, bound, peak / 1e3 < bound ? "ok" : "MISSED");
     fs::remove_all(dir);
-    good = good && first == second && first > 0 &&
-           firstSearch.processor <= 2 * mbox.processor &&
+    good = good && first == second && first > 0 && firstSearch.processor <= 2 * mbox.processor &&
            secondSearch.processor <= 0.2 * firstSearch.processor && peak / 1e3 < bound;
     return good ? 0 : 1;
 }

@@ -29,8 +29,8 @@ void readMessageText(const SelectedMessages& messages, const TMessHead& message,
                                                  text, observer);
         return;
     }
-    messages.reader.Read_OE_Message(fileOf(messages, message), messages.infos[index].MessagePosition,
-                                    text, observer);
+    messages.reader.Read_OE_Message(fileOf(messages, message),
+                                    messages.infos[index].MessagePosition, text, observer);
 }
 
 bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,

@@ -24,7 +24,8 @@ constexpr char NonAscii = 0;
 constexpr std::array<char, 256> ByteFolds = [] {
     std::array<char, 256> folds{};
     for (int c = 0; c < 128; ++c) folds[c] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    for (const char c : {' ', '\t', '\r', '\n', '\f', '\v'}) folds[static_cast<unsigned char>(c)] = Space;
+    for (const char c : {' ', '\t', '\r', '\n', '\f', '\v'})
+        folds[static_cast<unsigned char>(c)] = Space;
     folds[0] = '\x01';  // a NUL of the text stays apart from the marker (and matches no word)
     return folds;
 }();
@@ -84,7 +85,8 @@ void appendFolded(std::string& out, std::string_view utf8) {
         const char fold = ByteFolds[static_cast<unsigned char>(utf8[i])];
         if (fold == NonAscii) {
             std::size_t end = i + 1;
-            while (end < utf8.size() && ByteFolds[static_cast<unsigned char>(utf8[end])] == NonAscii)
+            while (end < utf8.size() &&
+                   ByteFolds[static_cast<unsigned char>(utf8[end])] == NonAscii)
                 ++end;
             out.resize(static_cast<std::size_t>(to - out.data()));
             appendFoldedRun(out, utf8.substr(i, end - i));

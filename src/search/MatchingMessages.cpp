@@ -8,7 +8,8 @@ namespace mq {
 const FolderMatches& MatchingMessages::found(const std::string& fileName) {
     auto folder = folders_.find(fileName);
     if (folder == folders_.end())
-        folder = folders_.emplace(fileName, search_.searchFolder(fileName, query_, observer_)).first;
+        folder =
+            folders_.emplace(fileName, search_.searchFolder(fileName, query_, observer_)).first;
     return folder->second;
 }
 

@@ -1,7 +1,7 @@
 #include "search/SearchCache.h"
 
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 #include <system_error>
 
 namespace mq {

@@ -10,7 +10,8 @@ namespace mq {
 // Where the words of a query are looked for; a set of them is an or of these bits.
 enum SearchField : unsigned {
     SearchSubject = 1,
-    SearchPeople = 2,      // From, To, Cc, Reply-To: names and addresses
+    SearchPeople = 2,      // the record's From (name and address), To and Reply-To; the
+                           // message's own From, To, Cc and Reply-To where the record has none
     SearchText = 4,        // the text parts, HTML as the text it shows; no attachment contents
     SearchAttachments = 8  // the names of the attachments
 };

@@ -92,15 +92,18 @@ std::optional<PlainBody> plainBody(std::string_view stored, const ParserOptions&
         const std::string value(line.substr(colon + 1));
         if (startsWithName(line, "Content-Type") && !typed) {
             typed = true;
-            GmimePtr<GMimeContentType> type(g_mime_content_type_parse(options.get(), value.c_str()));
+            GmimePtr<GMimeContentType> type(
+                g_mime_content_type_parse(options.get(), value.c_str()));
             if (!type || !g_mime_content_type_is_type(type.get(), "text", "plain"))
                 return std::nullopt;
             if (const char* charset = g_mime_content_type_get_parameter(type.get(), "charset"))
                 body.charset = charset;
         } else if (startsWithName(line, "Content-Transfer-Encoding") && !encoded) {
             encoded = true;
-            const GMimeContentEncoding encoding = g_mime_content_encoding_from_string(value.c_str());
-            if (encoding != GMIME_CONTENT_ENCODING_7BIT && encoding != GMIME_CONTENT_ENCODING_8BIT &&
+            const GMimeContentEncoding encoding =
+                g_mime_content_encoding_from_string(value.c_str());
+            if (encoding != GMIME_CONTENT_ENCODING_7BIT &&
+                encoding != GMIME_CONTENT_ENCODING_8BIT &&
                 encoding != GMIME_CONTENT_ENCODING_BINARY)
                 return std::nullopt;
         } else {

@@ -23,7 +23,7 @@ constexpr char TextSeparator = '\x01';
 
 enum FieldIndex : std::size_t { SubjectIndex, PeopleIndex, TextIndex, AttachmentsIndex };
 constexpr SearchField FieldBits[SearchCache::Folder::Fields] = {SearchSubject, SearchPeople,
-                                                                 SearchText, SearchAttachments};
+                                                                SearchText, SearchAttachments};
 
 bool lacksPeople(const Toe5_MessageInfo& record) {
     return record.From.empty() && record.OtherFrom.empty() && record.To.empty() &&
@@ -182,7 +182,7 @@ FolderMatches StoreSearch::searchFolder(const std::string& fileName, const Searc
             decoded[AttachmentsIndex] = message.attachments;
             if (keep)
                 learned.add({decoded[SubjectIndex], decoded[PeopleIndex], decoded[TextIndex],
-                              decoded[AttachmentsIndex]});
+                             decoded[AttachmentsIndex]});
         }
         if (matcher.inDateRange(record)) {
             if (const unsigned fields = matcher.match(record, read ? decoded : nullptr))

@@ -16,9 +16,9 @@ class AnsiCodePage;
 
 // The messages of one folder that a query found.
 struct FolderMatches {
-    std::size_t folder = 0;        // index into the folder list
-    MessageInfoList records;       // their records, in the folder's order
-    std::vector<unsigned> fields;  // by row of `records`: the fields where words occurred
+    std::size_t folder = 0;         // index into the folder list
+    MessageInfoList records;        // their records, in the folder's order
+    std::vector<unsigned> fields;   // by row of `records`: the fields where words occurred
     std::vector<std::size_t> rows;  // by row of `records`: its row in the folder's record list
 };
 

@@ -51,11 +51,12 @@ TFindDialog::TFindDialog(bool folderChosen, QWidget* parent) : QDialog(parent) {
     auto* wordsLabel = new QLabel(QStringLiteral("&Words:"), this);
     wordsLabel->setBuddy(words_);
     auto* hint = new QLabel(
-        QStringLiteral("Every word must occur; put \"a phrase\" in quotes. Case is ignored."), this);
+        QStringLiteral("Every word must occur; put \"a phrase\" in quotes. Case is ignored."),
+        this);
 
     auto* fields = new QGroupBox(QStringLiteral("Look in"), this);
     subject_ = tick(QStringLiteral("&Subject"), "FindSubject", fields);
-    people_ = tick(QStringLiteral("&People (From, To, Cc, Reply-To)"), "FindPeople", fields);
+    people_ = tick(QStringLiteral("&People (From, To, Reply-To)"), "FindPeople", fields);
     text_ = tick(QStringLiteral("Message &text"), "FindText", fields);
     attachments_ = tick(QStringLiteral("&Attachment names"), "FindAttachments", fields);
     auto* fieldsLayout = new QVBoxLayout(fields);
@@ -127,10 +128,13 @@ void TFindDialog::fill(const TPref& pref) {
     people_->setChecked(fields & SearchPeople);
     text_->setChecked(fields & SearchText);
     attachments_->setChecked(fields & SearchAttachments);
-    (pref.FindAllFolders || !thisFolder_->isEnabled() ? allFolders_ : thisFolder_)->setChecked(true);
+    (pref.FindAllFolders || !thisFolder_->isEnabled() ? allFolders_ : thisFolder_)
+        ->setChecked(true);
     dateRange_->setChecked(pref.FindDateRange);
-    for (const auto& [edit, text] : {std::pair{from_, &pref.FindFrom}, std::pair{to_, &pref.FindTo}}) {
-        const QDate date = QDate::fromString(QString::fromStdString(*text), QLatin1String(DateFormat));
+    for (const auto& [edit, text] :
+         {std::pair{from_, &pref.FindFrom}, std::pair{to_, &pref.FindTo}}) {
+        const QDate date =
+            QDate::fromString(QString::fromStdString(*text), QLatin1String(DateFormat));
         if (date.isValid()) edit->setDate(date);
     }
     words_->selectAll();

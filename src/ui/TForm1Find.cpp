@@ -117,11 +117,10 @@ void TForm1::showFound(const SearchOutcome& outcome, const QString& words) {
         dialogs_.showError(widen(e.what()));
     }
     if (!FoundFiles.empty()) {
-        foundPanel_->setText(QStringLiteral("Found ") +
-                             counted(outcome.messages(), "message", "messages") +
-                             QStringLiteral(" in ") +
-                             counted(outcome.folders.size(), "folder", "folders") +
-                             QStringLiteral(" for ") + words + unreadableNote(outcome));
+        foundPanel_->setText(
+            QStringLiteral("Found ") + counted(outcome.messages(), "message", "messages") +
+            QStringLiteral(" in ") + counted(outcome.folders.size(), "folder", "folders") +
+            QStringLiteral(" for ") + words + unreadableNote(outcome));
         foundPanel_->show();
     }
     VST1Click();
@@ -136,13 +135,15 @@ QString TForm1::unreadableNote(const SearchOutcome& outcome) const {
 
 QString TForm1::folderOfRow(int row) const {
     if (row < 0 || static_cast<std::size_t>(row) >= MessageList.size()) return {};
-    const auto index = static_cast<std::size_t>(MessageList[static_cast<std::size_t>(row)].InfoIndex);
+    const auto index =
+        static_cast<std::size_t>(MessageList[static_cast<std::size_t>(row)].InfoIndex);
     return index < FoundFolders.size() ? widen(FoundFolders[index]) : QString();
 }
 
 std::string TForm1::fileOfRow(int row) const {
     if (row < 0 || static_cast<std::size_t>(row) >= MessageList.size()) return CurrentFile;
-    const auto index = static_cast<std::size_t>(MessageList[static_cast<std::size_t>(row)].InfoIndex);
+    const auto index =
+        static_cast<std::size_t>(MessageList[static_cast<std::size_t>(row)].InfoIndex);
     return index < FoundFiles.size() ? FoundFiles[index] : CurrentFile;
 }
 

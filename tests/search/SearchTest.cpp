@@ -52,8 +52,8 @@ const std::vector<std::pair<std::string, std::vector<Stored>>> Folders = {
        "Content-Transfer-Encoding: base64\r\n\r\nc2VjcmV0d29yZCBpbnNpZGU=\r\n--b--\r\n",
        "Photos 2004", "Carla", "carla@example.com", "", "lists@example.org",
        filetimeOf(2004, 1, 2, 8)},
-      {"just some words before any header\r\nand an invoice 2003 in raw text\r\n", "", "", "",
-       "", "", filetimeOf(2002, 12, 31, 23)}}},
+      {"just some words before any header\r\nand an invoice 2003 in raw text\r\n", "", "", "", "",
+       "", filetimeOf(2002, 12, 31, 23)}}},
     {"Sent",
      {{"Subject: =?utf-8?Q?Re:_Rechnung_f=C3=BCr_M=C3=A4rz?=\r\n"
        "From: Anne <anne@example.com>\r\n"
@@ -64,8 +64,8 @@ const std::vector<std::pair<std::string, std::vector<Stored>>> Folders = {
        "Re: Rechnung f\xfcr M\xe4rz", "Anne", "anne@example.com",
        "J\xfcrgen Gro\xdf <juergen@example.de>", "", filetimeOf(2003, 3, 5, 9)}}},
     {"Locked",
-     {{"Subject: Invoice locked\r\nFrom: Eva <eva@example.com>\r\n\r\nlocked\r\n",
-       "Invoice locked", "Eva", "eva@example.com", "", "", filetimeOf(2003, 7, 1)}}},
+     {{"Subject: Invoice locked\r\nFrom: Eva <eva@example.com>\r\n\r\nlocked\r\n", "Invoice locked",
+       "Eva", "eva@example.com", "", "", filetimeOf(2003, 7, 1)}}},
 };
 
 class Observer : public SearchObserver {
@@ -100,8 +100,8 @@ protected:
                 messages.push_back(m);
                 const fs::path eml = dir.path() / (folder + std::to_string(row) + ".eml");
                 std::ofstream(eml, std::ios::binary) << s.text;
-                const std::time_t seconds = static_cast<std::time_t>(
-                    s.received / 10'000'000 - 11'644'473'600ull);
+                const std::time_t seconds =
+                    static_cast<std::time_t>(s.received / 10'000'000 - 11'644'473'600ull);
                 char date[32];
                 std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S", std::gmtime(&seconds));
                 manifest << folder << '\t' << row << '\t' << date << '\t' << eml.string() << '\n';
@@ -158,7 +158,8 @@ TEST_F(SearchTest, FindsWhatAPlainReferenceFindsInEachField) {
         {"invoice", "subject,people,text,attachments"},
     };
     std::vector<std::string> arguments = {MQ_REFERENCE_FIND, (dir.path() / "manifest").string()};
-    for (const Case& c : cases) arguments.insert(arguments.end(), {c.words, c.fields, c.after, c.before});
+    for (const Case& c : cases)
+        arguments.insert(arguments.end(), {c.words, c.fields, c.after, c.before});
     const ChildProcess::Result reference = ChildProcess::run(MQ_PYTHON, arguments);
     ASSERT_EQ(reference.status, 0) << reference.err;
     std::istringstream expected(reference.out);

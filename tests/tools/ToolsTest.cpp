@@ -370,16 +370,16 @@ TEST(FindTool, FindsMessagesAndExportsOnlyThose) {
 
     EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"find", "--store", storeDir, "nowhere"}).status, 2);
     EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"find", "--store", storeDir, "  "}).status, 1);
-    EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"find", "--store", storeDir, "--after", "2003-02-30", "x"})
-                  .status,
-              1);
-    EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"find", "--store", test::toUtf8(dir.path() / "no"), "x"})
-                  .status,
-              1);
+    EXPECT_EQ(
+        run(dir, MQ_DUMP_TOOL, {"find", "--store", storeDir, "--after", "2003-02-30", "x"}).status,
+        1);
+    EXPECT_EQ(
+        run(dir, MQ_DUMP_TOOL, {"find", "--store", test::toUtf8(dir.path() / "no"), "x"}).status,
+        1);
 
     const ToolRun exported = run(dir, MQ_EXPORT_TOOL,
-                                 {"--store", storeDir, "--match", "\"message 3\"", "--in", "subject",
-                                  test::toUtf8(dir.path() / "out")});
+                                 {"--store", storeDir, "--match", "\"message 3\"", "--in",
+                                  "subject", test::toUtf8(dir.path() / "out")});
     EXPECT_EQ(exported.status, 0) << exported.err;
     EXPECT_TRUE(exported.out.starts_with("11 messages of 1 folder exported")) << exported.out;
 }

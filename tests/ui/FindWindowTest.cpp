@@ -1,8 +1,8 @@
 #include "ModalAnswers.h"
 #include "WindowFixture.h"
 
-#include "ui/MessageView.h"
 #include "support/MailDate.h"
+#include "ui/MessageView.h"
 #include "ui/TFindDialog.h"
 
 #include <QAction>
@@ -46,8 +46,9 @@ private:
     std::unique_ptr<WindowFixture> fixture;
 
     // Edit > Find Messages... with `words` in all folders; `check` sees the dialog first.
-    void find(TForm1& form, const QString& words,
-              std::function<void(TFindDialog*)> check = [](TFindDialog*) {}) {
+    void find(
+        TForm1& form, const QString& words,
+        std::function<void(TFindDialog*)> check = [](TFindDialog*) {}) {
         whenModal<TFindDialog>([words, check](TFindDialog* dialog) {
             check(dialog);
             dialog->findChild<QLineEdit*>("FindWords")->setText(words);

@@ -48,7 +48,8 @@ FindArguments parseFind(const std::vector<std::string>& args) {
         } else if (arg == "--in") {
             const std::string& names = value();
             const auto fields = parseSearchFields(names);
-            if (!fields) throw UsageError("unknown fields " + names + " (subject,people,text,attachments)");
+            if (!fields)
+                throw UsageError("unknown fields " + names + " (subject,people,text,attachments)");
             out.query.fields = *fields;
         } else if (arg == "--after") {
             out.query.from = dateArgument(value());

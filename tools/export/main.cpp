@@ -124,8 +124,8 @@ Arguments parse(int argc, char** argv) {
 #ifndef MAILQUARRY_WITH_SEARCH
             throw UsageError("this build cannot find messages: it has no GMime");
 #endif
-            std::optional<std::string>& slot = arg == "--match" ? args.match
-                                               : arg == "--in"  ? args.fields
+            std::optional<std::string>& slot = arg == "--match"   ? args.match
+                                               : arg == "--in"    ? args.fields
                                                : arg == "--after" ? args.after
                                                                   : args.before;
             slot = value();
@@ -151,8 +151,7 @@ std::vector<std::size_t> chosenFolders(const mq::FolderList& folders,
     std::string unknown;
     auto chosen = mq::foldersNamed(folders, names, unknown);
     if (!chosen)
-        throw UsageError("the store has no folder with messages named " +
-                         mq::consoleText(unknown));
+        throw UsageError("the store has no folder with messages named " + mq::consoleText(unknown));
     return *std::move(chosen);
 }
 

@@ -6,6 +6,7 @@
 #include "message/MessageParts.h"
 #include "message/PartContent.h"
 #include "message/TextConversion.h"
+#include "platform/Unicode.h"
 #include "search/FoldedText.h"
 #include "search/HtmlText.h"
 
@@ -28,18 +29,6 @@ bool isTextPart(GMimeObject* part) {
     GMimeContentType* type = g_mime_object_get_content_type(part);
     return g_mime_content_type_is_type(type, "text", "plain") ||
            g_mime_content_type_is_type(type, "text", "html");
-}
-
-bool isAscii(std::string_view bytes) {
-    std::size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        if (word & 0x8080808080808080ull) return false;
-    }
-    for (; i < bytes.size(); ++i)
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80) return false;
-    return true;
 }
 
 // Charsets in which ASCII bytes are those characters and nothing else: their ASCII texts need

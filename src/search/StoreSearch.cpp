@@ -2,6 +2,7 @@
 
 #include "platform/AnsiCodePage.h"
 #include "platform/ByteSearch.h"
+#include "platform/Unicode.h"
 #include "search/FoldedText.h"
 #include "search/SearchableMessage.h"
 #include "store/DateTime.h"
@@ -28,11 +29,6 @@ constexpr SearchField FieldBits[SearchCache::Folder::Fields] = {SearchSubject, S
 bool lacksPeople(const Toe5_MessageInfo& record) {
     return record.From.empty() && record.OtherFrom.empty() && record.To.empty() &&
            record.ReplyTo.empty();
-}
-
-bool isAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 class Matcher {

@@ -1,5 +1,6 @@
 #include "ui/TForm1.h"
 
+#include "ui/CountedText.h"
 #include "ui/TFindDialog.h"
 #include "ui/TForm3.h"
 #include "ui/ui_TForm1.h"
@@ -32,10 +33,6 @@ private:
     const FolderList& folders_;
     const std::vector<std::size_t>& chosen_;
 };
-
-QString counted(std::size_t count, const char* one, const char* many) {
-    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
-}
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include "platform/AnsiCodePage.h"
 #include "store/StoreError.h"
+#include "ui/CountedText.h"
 #include "ui/TForm3.h"
 #include "ui/ui_TForm1.h"
 
@@ -30,10 +31,6 @@ public:
 private:
     OperationHost& host_;
 };
-
-QString counted(std::size_t count, const char* one, const char* many) {
-    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
-}
 
 }  // namespace
 

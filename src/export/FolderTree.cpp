@@ -1,5 +1,8 @@
 #include "export/FolderTree.h"
 
+#include "export/StoreExport.h"
+
+#include <algorithm>
 #include <unordered_map>
 
 namespace mq {
@@ -68,6 +71,29 @@ std::string FolderTree::path(std::size_t folder) const {
     std::string path = folders_[folder].Name;
     for (auto up = parent_[folder]; up; up = parent_[*up]) path = folders_[*up].Name + "/" + path;
     return path;
+}
+
+std::optional<std::vector<std::size_t>> foldersNamed(const FolderList& folders,
+                                                     const std::vector<std::string>& names,
+                                                     std::string& unknown) {
+    const std::vector<std::size_t> withFiles = foldersWithFiles(folders);
+    if (names.empty()) return withFiles;
+    const FolderTree tree(folders);
+    std::vector<std::size_t> chosen;
+    for (const std::string& name : names) {
+        bool found = false;
+        for (const std::size_t folder : withFiles) {
+            if (folders[folder].Name != name && tree.path(folder) != name) continue;
+            found = true;
+            if (std::find(chosen.begin(), chosen.end(), folder) == chosen.end())
+                chosen.push_back(folder);
+        }
+        if (!found) {
+            unknown = name;
+            return std::nullopt;
+        }
+    }
+    return chosen;
 }
 
 }  // namespace mq

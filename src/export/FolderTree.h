@@ -37,4 +37,11 @@ private:
     std::vector<std::size_t> roots_;
 };
 
+// The folders with files that `names` name, by name or by path (Projects/Nordlicht), each
+// once in the order named; every folder with a file when no name is given. None when a name
+// names no such folder: `unknown` is set to it.
+std::optional<std::vector<std::size_t>> foldersNamed(const FolderList& folders,
+                                                     const std::vector<std::string>& names,
+                                                     std::string& unknown);
+
 }  // namespace mq

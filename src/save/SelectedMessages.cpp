@@ -10,6 +10,13 @@
 
 namespace mq {
 
+const std::string& fileOf(const SelectedMessages& messages, const TMessHead& message) {
+    const auto index = static_cast<std::size_t>(message.InfoIndex);
+    if (messages.files && message.InfoIndex >= 0 && index < messages.files->size())
+        return (*messages.files)[index];
+    return messages.CurrentFile;
+}
+
 void readMessageText(const SelectedMessages& messages, const TMessHead& message, std::string& text,
                      MessageReadObserver& observer) {
     text.clear();
@@ -22,8 +29,8 @@ void readMessageText(const SelectedMessages& messages, const TMessHead& message,
                                                  text, observer);
         return;
     }
-    messages.reader.Read_OE_Message(messages.CurrentFile, messages.infos[index].MessagePosition,
-                                    text, observer);
+    messages.reader.Read_OE_Message(fileOf(messages, message),
+                                    messages.infos[index].MessagePosition, text, observer);
 }
 
 bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
@@ -44,7 +51,7 @@ bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
     }
     if (!opened) {
         std::string().swap(text);  // what a read that ran out of memory holds goes back first
-        host.showError(cannotAccessText(AnsiCodePage::system().toUtf8(messages.CurrentFile)));
+        host.showError(cannotAccessText(AnsiCodePage::system().toUtf8(fileOf(messages, message))));
         host.progress().Cancelled = true;
     }
     return !host.progress().Cancelled;

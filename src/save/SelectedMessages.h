@@ -21,7 +21,12 @@ struct SelectedMessages {
     std::vector<const TMessHead*> rows;
     // Set when the rows are recovered messages: record i of `infos` describes message i.
     const RecoveredMessageList* recovered = nullptr;
+    // Set when the rows come from several folders: the file of record i's message.
+    const std::vector<std::string>* files = nullptr;
 };
+
+// The bare name of the .dbx file that holds `message`.
+const std::string& fileOf(const SelectedMessages& messages, const TMessHead& message);
 
 // The stored text of `message` into `text`: empty for a row whose record is gone or holds no
 // text. Throws what the store reader throws.

@@ -42,8 +42,9 @@ constexpr std::string_view View = "View";
 
 // In the order in which the values are read and written: the designed seventeen, then the
 // export's target and form, then the main window's place and size, then the preview pane,
-// then the folders the two text-file saves last wrote to.
-const std::array<StoredValue, 28> StoredValues{{
+// then the folders the two text-file saves last wrote to, then what Find Messages... was last
+// asked.
+const std::array<StoredValue, 34> StoredValues{{
     {"Directory", Settings, PathValue{&TPref::Directory, ""}},
     {"Default_Extension", Settings, TextValue{&TPref::Default_Extension, ".eml"}},
     {"Default_Filename", Settings, TextValue{&TPref::Default_Filename, "No Subject"}},
@@ -73,6 +74,12 @@ const std::array<StoredValue, 28> StoredValues{{
     {"PreviewHeight", View, IntegerValue{&TPref::PreviewHeight, 0}},
     {"SingleFileDirectory", Settings, PathValue{&TPref::SingleFileDirectory, ""}},
     {"AddressFileDirectory", Settings, PathValue{&TPref::AddressFileDirectory, ""}},
+    {"FindWords", Settings, PathValue{&TPref::FindWords, ""}},
+    {"FindFields", Settings, TextValue{&TPref::FindFields, "subject,people"}},
+    {"FindAllFolders", Settings, BooleanValue{&TPref::FindAllFolders, true}},
+    {"FindDateRange", Settings, BooleanValue{&TPref::FindDateRange, false}},
+    {"FindFrom", Settings, TextValue{&TPref::FindFrom, ""}},
+    {"FindTo", Settings, TextValue{&TPref::FindTo, ""}},
 }};
 
 // A signed 32-bit decimal text, leading blanks allowed; anything else is not a number.

@@ -52,6 +52,14 @@ public:
     // (UTF-8); empty: none yet.
     std::string SingleFileDirectory;
     std::string AddressFileDirectory;
+    // Edit > Find Messages...: the words (UTF-8), the fields ("subject,people,text,
+    // attachments"), all folders or the chosen one, and the received-date range (YYYY-MM-DD).
+    std::string FindWords;
+    std::string FindFields;
+    bool FindAllFolders = true;
+    bool FindDateRange = false;
+    std::string FindFrom;
+    std::string FindTo;
 
     // Throws RegistryError; the properties not read by then hold their defaults.
     void LoadFromRegistry(Registry& registry);

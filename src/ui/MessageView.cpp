@@ -80,6 +80,7 @@ MessageView::MessageView(const AnsiCodePage& codePage, const LocaleSettings& loc
 
     headerFields_ = new QWidget(this);
     headerFields_->setObjectName(QStringLiteral("HeaderFields"));
+    folder_ = headerField("Folder", headerFields_);
     from_ = headerField("From", headerFields_);
     to_ = headerField("To", headerFields_);
     cc_ = headerField("Cc", headerFields_);
@@ -92,6 +93,8 @@ MessageView::MessageView(const AnsiCodePage& codePage, const LocaleSettings& loc
     auto* fields = new QFormLayout(headerFields_);
     fields->setContentsMargins(0, 0, 0, 0);
     fields->setVerticalSpacing(0);
+    fields->addRow(QStringLiteral("Folder:"), folder_);
+    fields->setRowVisible(folder_, false);
     fields->addRow(QStringLiteral("From:"), from_);
     fields->addRow(QStringLiteral("To:"), to_);
     fields->addRow(QStringLiteral("Cc:"), cc_);
@@ -138,6 +141,12 @@ void MessageView::setMessage(std::string storedText) {
 void MessageView::showNoMessage() {
     clear();
     body_->setPlaceholderText(QStringLiteral("No message selected"));
+}
+
+void MessageView::setFolder(const QString& name) {
+    folder_->setText(name);
+    folder_->setCursorPosition(0);
+    static_cast<QFormLayout*>(headerFields_->layout())->setRowVisible(folder_, !name.isEmpty());
 }
 
 void MessageView::showProblem(const QString& line) {

@@ -30,6 +30,8 @@ public:
                 QWidget* parent = nullptr);
 
     void setMessage(std::string storedText);
+    // The folder the message came from, shown above its header fields while not empty.
+    void setFolder(const QString& name);
     // Shows `line` in place of a message.
     void showProblem(const QString& line);
     void clear();
@@ -60,6 +62,7 @@ private:
     QLabel* notice_;
     QPushButton* wholeMessage_;
     QWidget* headerFields_;
+    QLineEdit* folder_;
     QLineEdit* from_;
     QLineEdit* to_;
     QLineEdit* cc_;

@@ -23,12 +23,13 @@ public:
     // Calls every active observer's OnUpdate in attachment order.
     void NotifyObservers() override;
 
-    // The operations the progress dialog runs, chosen by PendingOperation (1 to 5).
+    // The operations the progress dialog runs, chosen by PendingOperation (1 to 6).
     virtual void SaveMessagesToFiles() = 0;
     virtual void SaveMessagesToSingleFile(const std::string& path) = 0;
     virtual void ExtractBodyAddresses() = 0;
     virtual void ExportAllFolders() = 0;
     virtual void RecoverMessages() = 0;
+    virtual void FindMessages() = 0;
 
 protected:
     std::vector<TSubjectObserver*> ObserverList;

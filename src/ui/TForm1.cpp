@@ -157,6 +157,7 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     ui->StatusBar1->addWidget(hintPanel_);
     ui->StatusBar1->addWidget(countsPanel_, 1);
     setUpRecovery();
+    setUpFind();
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -358,6 +359,9 @@ void TForm1::clearMessageList() {
     MessageInfoList.clear();
     RecoveredMessages = {};
     recoveredPanel_->hide();
+    FoundFiles = {};
+    FoundFolders = {};
+    foundPanel_->hide();
     for (int column = 0; column < VST1Model::ColumnCount; ++column)
         model_->setHeaderImageIndex(column, -1);
     setRowCount(0);

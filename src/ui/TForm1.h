@@ -11,6 +11,8 @@
 #include "save/FileNameItems.h"
 #include "save/SelectedMessages.h"
 #include "save/TPref.h"
+#include "search/SearchCache.h"
+#include "search/StoreSearch.h"
 #include "store/StoreReader.h"
 #include "store/TMessHead.h"
 #include "ui/ProgressSubject.h"
@@ -100,6 +102,9 @@ public:
     // Scans the current folder's file for the messages its index no longer reaches and lists
     // them in place of the folder's own; choosing a folder again lists those.
     void RecoverMessages1Click();
+    // Finds messages by words and dates in the chosen folder or all of them and lists them
+    // in place of the folder's own; choosing a folder again lists its messages.
+    void FindMessages1Click();
     void ExtractReplyToEmailAddresses1Click();
     void ExtractMessageBodyEmailAddresses1Click();
     void ExtractBothReplytoandmessagebodyemailaddresses1Click();
@@ -113,6 +118,7 @@ public:
     void ExtractBodyAddresses() override;
     void ExportAllFolders() override;
     void RecoverMessages() override;
+    void FindMessages() override;
     void showError(const std::string& text) override;
 
 protected:
@@ -160,6 +166,14 @@ private:
     void showRecovered(RecoveredFolder found);
     // What the Subject cell shows before the subject of a recovered message that is cut short.
     QString incompleteMark(const TMessHead& message) const;
+    void setUpFind();
+    void showFound(const SearchOutcome& outcome, const QString& words);
+    // Names the folders that could not be read, for the status bar; empty when all were.
+    QString unreadableNote(const SearchOutcome& outcome) const;
+    // The folder a found message came from; empty when the list shows a folder's own.
+    QString folderOfRow(int row) const;
+    // The bare file name the message at `row` is read from.
+    std::string fileOfRow(int row) const;
     // The stored text of the message at `row` of the list into `text`: the one way the pane
     // and the reader windows read a message. False when there is no such row; throws what
     // the store reader throws.
@@ -247,6 +261,17 @@ private:
     RecoveredMessageList RecoveredMessages;
     // What the recovery scan found, while its command runs.
     std::optional<RecoveredFolder> PendingRecovery;
+    QLabel* foundPanel_ = nullptr;  // what the last search found
+    // While found messages are listed: by record of MessageInfoList, the file each is read
+    // from and the name of its folder. Empty otherwise.
+    std::vector<std::string> FoundFiles;
+    std::vector<std::string> FoundFolders;
+    // What a search learned of the folders it decoded, for the next one.
+    SearchCache SearchCache1;
+    // The search the Find command asked for and what it found, while the command runs.
+    SearchQuery PendingQuery;
+    std::vector<std::size_t> PendingFolders;
+    std::optional<SearchOutcome> PendingSearch;
 };
 
 }  // namespace mq

@@ -84,7 +84,7 @@ TReaderWindow::Navigation TForm1::readerNavigation(int row) {
     // The message is known by its record, which stays the same when the list is sorted.
     const std::uint64_t list = listGeneration_;
     return [this, list, info = MessageList[static_cast<std::size_t>(row)].InfoIndex](
-               int step) mutable -> std::optional<std::string> {
+               int step) mutable -> std::optional<TReaderWindow::ListedMessage> {
         if (list != listGeneration_) return std::nullopt;
         const auto shown = std::find_if(MessageList.begin(), MessageList.end(),
                                         [info](const TMessHead& m) { return m.InfoIndex == info; });
@@ -96,7 +96,7 @@ TReaderWindow::Navigation TForm1::readerNavigation(int row) {
         try {
             readRowText(static_cast<int>(next), text);
         } catch (const std::exception&) {
-            dialogs_.showError(widen(cannotAccessText(CurrentFile)));
+            dialogs_.showError(widen(cannotAccessText(fileOfRow(static_cast<int>(next)))));
             return std::nullopt;
         }
         info = MessageList[static_cast<std::size_t>(next)].InfoIndex;
@@ -104,7 +104,7 @@ TReaderWindow::Navigation TForm1::readerNavigation(int row) {
         ui->VST1->selectionModel()->setCurrentIndex(
             model_->index(static_cast<int>(next), 0),
             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        return text;
+        return TReaderWindow::ListedMessage{std::move(text), folderOfRow(static_cast<int>(next))};
     };
 }
 

@@ -56,9 +56,10 @@ void TForm1::ShowPreview() {
         }
     } catch (const std::exception&) {
         // A line in the pane: moving through the list must never stop at a box.
-        PreviewPane->showProblem(widen(cannotAccessText(CurrentFile)));
+        PreviewPane->showProblem(widen(cannotAccessText(fileOfRow(current.row()))));
         return;
     }
+    PreviewPane->setFolder(folderOfRow(current.row()));
     PreviewPane->setMessage(std::move(text));
 }
 
@@ -67,12 +68,13 @@ void TForm1::VST1DblClick(int row) {
     try {
         if (!readRowText(row, text)) return;
     } catch (const std::exception&) {
-        dialogs_.showError(widen(cannotAccessText(CurrentFile)));
+        dialogs_.showError(widen(cannotAccessText(fileOfRow(row))));
         return;
     }
     auto* reader =
         new TReaderWindow(std::move(text), codePage_, locale_, dialogs_,
                           QString::fromStdString(Pref1.Directory), this, readerNavigation(row));
+    reader->setFolder(folderOfRow(row));
     reader->show();
 }
 

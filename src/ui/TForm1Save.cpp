@@ -68,6 +68,7 @@ void TForm1::showError(const std::string& text) {
 SelectedMessages TForm1::messageSource() {
     SelectedMessages messages{store_, CurrentFile, MessageInfoList, {}};
     if (!RecoveredMessages.empty()) messages.recovered = &RecoveredMessages;
+    if (!FoundFiles.empty()) messages.files = &FoundFiles;
     return messages;
 }
 

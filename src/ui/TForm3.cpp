@@ -87,6 +87,9 @@ void TForm3::FormActivate() {
             case 5:
                 owner_.RecoverMessages();
                 break;
+            case 6:
+                owner_.FindMessages();
+                break;
             default:
                 break;
         }

@@ -101,11 +101,13 @@ void TReaderWindow::showMessage(std::string storedText) {
 }
 
 void TReaderWindow::step(int by) {
-    std::optional<std::string> text = navigation_ ? navigation_(by) : std::nullopt;
-    if (text)
-        showMessage(std::move(*text));
-    else
+    std::optional<ListedMessage> next = navigation_ ? navigation_(by) : std::nullopt;
+    if (next) {
+        showMessage(std::move(next->storedText));
+        setFolder(next->folder);
+    } else {
         QApplication::beep();  // the end of the list, or the list shows another folder now
+    }
 }
 
 void TReaderWindow::Previous1Click() {
@@ -114,6 +116,10 @@ void TReaderWindow::Previous1Click() {
 
 void TReaderWindow::Next1Click() {
     step(1);
+}
+
+void TReaderWindow::setFolder(const QString& name) {
+    view_->setFolder(name);
 }
 
 void TReaderWindow::SaveAttachment1Click() {

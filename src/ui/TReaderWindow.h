@@ -24,15 +24,24 @@ class TReaderWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // The stored text of the message `step` rows away from the one shown (-1: the one
-    // before), which then is the one shown; none past either end of the list, or when the
-    // list shows another folder now.
-    using Navigation = std::function<std::optional<std::string>(int step)>;
+    // A message of the list the window was opened from, and the folder it came from when
+    // the list is not one folder's.
+    struct ListedMessage {
+        std::string storedText;
+        QString folder;
+    };
+    // The message `step` rows away from the one shown (-1: the one before), which then is
+    // the one shown; none past either end of the list, or when the list shows another
+    // folder now.
+    using Navigation = std::function<std::optional<ListedMessage>(int step)>;
 
     // `saveFolder` (UTF-8): where Save Attachment... starts.
     TReaderWindow(std::string storedText, const AnsiCodePage& codePage,
                   const LocaleSettings& locale, UserDialogs& dialogs, const QString& saveFolder,
                   QWidget* parent, Navigation navigation = {});
+
+    // The folder the message came from, shown with its header fields.
+    void setFolder(const QString& name);
 
     void Previous1Click();
     void Next1Click();

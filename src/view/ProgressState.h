@@ -17,7 +17,7 @@ struct ProgressState {
     std::string ProgressItem;
     std::string ProgressPrefix;  // "Saving Message: ", "Adding Message: ", "Scanning Message: "
     // 1 individual files, 2 single file, 3 body addresses, 4 export of whole folders,
-    // 5 recovery scan of the current folder
+    // 5 recovery scan of the current folder, 6 finding messages
     std::int32_t PendingOperation = 0;
     bool Cancelled = false;
 

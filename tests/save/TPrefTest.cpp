@@ -89,9 +89,11 @@ TEST(TPref, RoundTripStoresEveryValueAsAText) {
     }
     RegistryFile registry(dir.path() / "user.reg");
     const std::set<std::string> settings{
-        "Directory",       "Default_Extension",  "Default_Filename",    "Remove_Re",
-        "CreationDate",    "FileNameDateFormat", "FileNameFormat",      "EncloseItems",
-        "ExportDirectory", "ExportFormat",       "SingleFileDirectory", "AddressFileDirectory"};
+        "Directory",         "Default_Extension",  "Default_Filename",    "Remove_Re",
+        "CreationDate",      "FileNameDateFormat", "FileNameFormat",      "EncloseItems",
+        "ExportDirectory",   "ExportFormat",       "SingleFileDirectory", "AddressFileDirectory",
+        "FindWords",         "FindFields",         "FindAllFolders",      "FindDateRange",
+        "FindFrom",          "FindTo"};
     // The designed nine, then the window's place and size, then the preview pane.
     const std::set<std::string> view{
         "Column0",        "Column1",         "Column2",     "Column3",
@@ -109,7 +111,7 @@ TEST(TPref, RoundTripStoresEveryValueAsAText) {
             ++count;
         }
     }
-    EXPECT_EQ(count, 28);
+    EXPECT_EQ(count, 34);
     // Nothing else is written: exactly these value lines, all plain texts.
     std::istringstream file(test::readFile(dir.path() / "user.reg"));
     int valueLines = 0;
@@ -118,7 +120,7 @@ TEST(TPref, RoundTripStoresEveryValueAsAText) {
         ++valueLines;
         EXPECT_NE(line.find("\"=\""), std::string::npos) << line;
     }
-    EXPECT_EQ(valueLines, 28);
+    EXPECT_EQ(valueLines, 34);
     RegistryKeyPtr viewKey = registry.openKey(Key + "\\View");
     EXPECT_EQ(registry.queryValue(*viewKey, "Toolbar")->data, "0");
     EXPECT_EQ(registry.queryValue(*viewKey, "Column4")->data, "-7");

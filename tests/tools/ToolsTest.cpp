@@ -390,5 +390,40 @@ TEST(ExportTool, RecoversWhatAFolderNoLongerLists) {
 }
 #endif
 
+#ifdef MQ_TOOLS_FIND
+// find prints what it found and says by its status whether it found anything; the export
+// takes only those messages.
+TEST(FindTool, FindsMessagesAndExportsOnlyThose) {
+    test::TempDir dir;
+    const GeneratedStore store = writeGeneratedStore(dir.path(), 40, 1400);
+    const std::string storeDir = test::toUtf8(store.storeDir);
+    const ToolRun found =
+        run(dir, MQ_DUMP_TOOL, {"find", "--store", storeDir, "--in", "subject", "\"MESSAGE 3\""});
+    EXPECT_EQ(found.status, 0) << found.err;
+    const std::vector<nlohmann::json> lines = jsonLines(found.out);
+    ASSERT_EQ(lines.size(), 11u);  // 3 and 30 to 39
+    EXPECT_EQ(lines[0]["folder"], "Generated");
+    EXPECT_EQ(lines[0]["file"], "Generated.dbx");
+    EXPECT_EQ(lines[0]["subject"], "Generated message 3");
+    EXPECT_EQ(lines[0]["matched"], nlohmann::json::array({"subject"}));
+    EXPECT_EQ(lines[0]["received"].get<std::string>().size(), 19u);
+
+    EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"find", "--store", storeDir, "nowhere"}).status, 2);
+    EXPECT_EQ(run(dir, MQ_DUMP_TOOL, {"find", "--store", storeDir, "  "}).status, 1);
+    EXPECT_EQ(
+        run(dir, MQ_DUMP_TOOL, {"find", "--store", storeDir, "--after", "2003-02-30", "x"}).status,
+        1);
+    EXPECT_EQ(
+        run(dir, MQ_DUMP_TOOL, {"find", "--store", test::toUtf8(dir.path() / "no"), "x"}).status,
+        1);
+
+    const ToolRun exported = run(dir, MQ_EXPORT_TOOL,
+                                 {"--store", storeDir, "--match", "\"message 3\"", "--in",
+                                  "subject", test::toUtf8(dir.path() / "out")});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_TRUE(exported.out.starts_with("11 messages of 1 folder exported")) << exported.out;
+}
+#endif
+
 }  // namespace
 }  // namespace mq

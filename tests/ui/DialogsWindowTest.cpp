@@ -52,6 +52,7 @@ public:
     }
     void ExportAllFolders() override { ++runs; }
     void RecoverMessages() override { ++runs; }
+    void FindMessages() override { ++runs; }
     void showError(const std::string& text) override { errors.push_back(text); }
     int runs = 0;
     int notificationLimit = 0;  // the body-address run notifies until cancelled or this many

@@ -3,6 +3,9 @@
 #ifdef MAILQUARRY_WITH_MESSAGE
 #include "MessageJson.h"
 #endif
+#ifdef MAILQUARRY_WITH_SEARCH
+#include "FindCommand.h"
+#endif
 
 #include "platform/AnsiCodePage.h"
 #include "platform/FileSystem.h"
@@ -47,6 +50,13 @@ constexpr const char* usage =
 #endif
     "       mailquarry-dump [--text] recover FILE\n"
     "       mailquarry-dump [--text] store [PATH]\n"
+#ifdef MAILQUARRY_WITH_SEARCH
+    "       mailquarry-dump [--text] find [--store PATH] [--in subject,people,text,attachments]\n"
+    "                       [--after DATE] [--before DATE] [--folder NAME]... QUERY\n"
+    "           messages whose chosen fields (default: subject,people) hold every word and\n"
+    "           \"quoted phrase\" of QUERY, case ignored, received on or after --after and\n"
+    "           before --before (YYYY-MM-DD); exit 0 found, 1 error, 2 nothing found\n"
+#endif
     "\n"
     "PATH is a store folder (the folder holding folders.dbx), a folder of loose .dbx files\n"
     "or a single .dbx file; without it, the store the registry names (its \"Store Root\").\n";
@@ -219,6 +229,9 @@ int run(std::vector<std::string> args) {
     if (args.empty()) throw UsageError("no command given");
     const std::string& command = args[0];
     if (command.starts_with("-")) throw UsageError("unknown option " + command);
+#ifdef MAILQUARRY_WITH_SEARCH
+    if (command == "find") return mq::runFind({args.begin() + 1, args.end()}, print);
+#endif
     if (command == "records" && (args.size() == 2 || args.size() == 3)) {
         const std::string kind = args.size() == 3 ? args[2] : "";
         if (!kind.empty() && kind != "--folders" && kind != "--messages") {

@@ -14,6 +14,9 @@
 #ifdef MAILQUARRY_WITH_RECOVER
 #include "recover/RecoveredFolders.h"
 #endif
+#ifdef MAILQUARRY_WITH_SEARCH
+#include "search/MatchingMessages.h"
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -28,6 +31,7 @@ namespace {
 
 constexpr const char* Help =
     "usage: mailquarry-export [--recover] [--store PATH] [--format mbox|eml] [--folder NAME]...\n"
+    "                         [--match QUERY [--in FIELDS] [--after DATE] [--before DATE]]\n"
     "                         OUTDIR\n"
     "\n"
     "Exports the folders of an Outlook Express 5 mail store into OUTDIR, which is made\n"
@@ -46,6 +50,11 @@ constexpr const char* Help =
     "                 reaches: a scan of each folder's file finds their texts, which are\n"
     "                 written as they remain (cut short where a block was overwritten);\n"
     "                 folders where nothing is found are left out\n"
+    "  --match QUERY  only the messages that hold every word and \"quoted phrase\" of QUERY,\n"
+    "                 case ignored, in the fields --in names: any of subject, people, text\n"
+    "                 and attachments, comma-separated (default: subject,people)\n"
+    "  --after DATE   with --match: only messages received on DATE (YYYY-MM-DD) or later\n"
+    "  --before DATE  with --match: only messages received before DATE\n"
     "  --help         this text\n"
     "\n"
     "Nothing in OUTDIR is replaced: a name that is taken gets (2), (3), ... A folder whose\n"
@@ -69,17 +78,9 @@ struct Arguments {
     std::vector<std::string> folders;  // 8-bit texts, like the store's names
     std::string target;                // UTF-8, as the file calls take it
     bool help = false;
+    std::optional<std::string> match;  // UTF-8, as typed
+    std::optional<std::string> fields, after, before;
 };
-
-// A path from the command line as the file calls take it (UTF-8): on Windows it arrives in
-// the ANSI page.
-std::string utf8Path(const std::string& argument) {
-#ifdef _WIN32
-    return mq::AnsiCodePage::system().toUtf8(argument);
-#else
-    return argument;
-#endif
-}
 
 // A command-line text as the store's 8-bit texts: they are that already on Windows.
 std::string eightBit(const std::string& argument, const char* what) {
@@ -121,6 +122,15 @@ Arguments parse(int argc, char** argv) {
             args.format = *format;
         } else if (arg == "--folder") {
             args.folders.push_back(eightBit(value(), "the folder name"));
+        } else if (arg == "--match" || arg == "--in" || arg == "--after" || arg == "--before") {
+#ifndef MAILQUARRY_WITH_SEARCH
+            throw UsageError("this build cannot find messages: it has no GMime");
+#endif
+            std::optional<std::string>& slot = arg == "--match"   ? args.match
+                                               : arg == "--in"    ? args.fields
+                                               : arg == "--after" ? args.after
+                                                                  : args.before;
+            slot = value();
         } else if (arg.starts_with("-") && arg != "-") {
             throw UsageError("unknown option " + arg);
         } else if (target) {
@@ -130,7 +140,9 @@ Arguments parse(int argc, char** argv) {
         }
     }
     if (!args.help && (!target || target->empty())) throw UsageError("no OUTDIR given");
-    args.target = utf8Path(target.value_or(""));
+    if (!args.match && (args.fields || args.after || args.before))
+        throw UsageError("--in, --after and --before go with --match");
+    args.target = mq::commandLinePath(target.value_or(""));
     return args;
 }
 
@@ -138,24 +150,34 @@ Arguments parse(int argc, char** argv) {
 // none is named.
 std::vector<std::size_t> chosenFolders(const mq::FolderList& folders,
                                        const std::vector<std::string>& names) {
-    const std::vector<std::size_t> withFiles = mq::foldersWithFiles(folders);
-    if (names.empty()) return withFiles;
-    const mq::FolderTree tree(folders);
-    std::vector<std::size_t> chosen;
-    for (const std::string& name : names) {
-        bool found = false;
-        for (const std::size_t folder : withFiles) {
-            if (folders[folder].Name != name && tree.path(folder) != name) continue;
-            found = true;
-            if (std::find(chosen.begin(), chosen.end(), folder) == chosen.end())
-                chosen.push_back(folder);
-        }
-        if (!found)
-            throw UsageError("the store has no folder with messages named " +
-                             mq::consoleText(name));
-    }
-    return chosen;
+    std::string unknown;
+    auto chosen = mq::foldersNamed(folders, names, unknown);
+    if (!chosen)
+        throw UsageError("the store has no folder with messages named " + mq::consoleText(unknown));
+    return *std::move(chosen);
 }
+
+#ifdef MAILQUARRY_WITH_SEARCH
+mq::SearchQuery searchQuery(const Arguments& args) {
+    mq::SearchQuery query;
+    query.terms = mq::parseSearchTerms(*args.match);
+    if (query.terms.empty()) throw UsageError("--match has no words to find");
+    if (args.fields) {
+        const auto fields = mq::parseSearchFields(*args.fields);
+        if (!fields) throw UsageError("unknown fields " + *args.fields);
+        query.fields = *fields;
+    }
+    const auto date = [](const std::optional<std::string>& text) -> std::optional<double> {
+        if (!text) return std::nullopt;
+        const auto value = mq::parseSearchDate(*text);
+        if (!value) throw UsageError("not a date (YYYY-MM-DD): " + *text);
+        return value;
+    };
+    query.from = date(args.after);
+    query.until = date(args.before);
+    return query;
+}
+#endif
 
 #ifdef MAILQUARRY_WITH_RECOVER
 // The scans before an export: Ctrl-C stops them too.
@@ -212,9 +234,16 @@ int run(const Arguments& args) {
     mq::RecoveredFolders recovered(reader, scan, mq::AnsiCodePage::system());
     if (args.recover) source = &recovered;
 #endif
+#ifdef MAILQUARRY_WITH_SEARCH
+    std::optional<mq::MatchingMessages> matching;
+    if (args.match) {
+        matching.emplace(*source, mq::AnsiCodePage::system(), searchQuery(args), progress);
+        source = &*matching;
+    }
+#endif
     mq::ExportPlan plan = mq::planExport(*source, folders, chosenFolders(folders, args.folders),
                                          args.target, args.format);
-    if (args.recover) {
+    if (args.recover || args.match) {
         // A file for every folder where nothing was found would bury the ones that matter.
         std::erase_if(plan.folders,
                       [&](std::size_t folder) { return plan.messagesIn[folder] == 0; });

@@ -149,6 +149,7 @@ std::string TForm1::storePath() const {
 void TForm1::showNoStore() {
     storeOpen_ = false;
     ui->ExportAllFolders1->setEnabled(false);
+    ui->FindMessages1->setEnabled(false);
     ui->RecoverMessages1->setEnabled(false);
     fillRecentStores();
     // Once the window shows: a message shown before would leave the panels showing under it.
@@ -160,6 +161,7 @@ void TForm1::showNoStore() {
 void TForm1::storeShown() {
     storeOpen_ = true;
     ui->ExportAllFolders1->setEnabled(true);
+    ui->FindMessages1->setEnabled(true);
     ui->RecoverMessages1->setEnabled(false);  // until a folder with a file is chosen
     ui->StatusBar1->clearMessage();
 }

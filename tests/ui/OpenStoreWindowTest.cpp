@@ -48,6 +48,7 @@ private slots:
         QTRY_COMPARE(f.dialogs.storeRequests, QStringList(QDir::homePath()));  // then Cancel
         QCOMPARE(shown(form), QString("No store open: use File > Open Store..."));
         QVERIFY(!form.findChild<QAction*>("ExportAllFolders1")->isEnabled());
+        QVERIFY(!form.findChild<QAction*>("FindMessages1")->isEnabled());
         QVERIFY(f.dialogs.messages.empty() && f.quitRequests == 0 && form.isVisible());
     }
 

@@ -26,19 +26,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A store folder's name (an 8-bit text) as a name on disk: made safe like any name from
-// outside, short enough to take a number and ".sbd" within the limit of a name, and "Folder"
-// when nothing is left.
-std::string folderFileName(std::string name) {
-    constexpr std::size_t MaxLength = 64;
-    if (name.size() > MaxLength) name.resize(MaxLength);
-    name = safeFileName(std::move(name));
-    return name.empty() ? "Folder" : name;
+// A store text (8-bit, in the store's page) as the summary and the file system name it.
+std::string utf8(const std::string& text) {
+    return AnsiCodePage::store().toUtf8(text);
 }
 
-// A store text (8-bit) as the summary and the file system name it.
-std::string utf8(const std::string& text) {
-    return AnsiCodePage::system().toUtf8(text);
+// A store folder's name as a name on disk: made safe like any name from outside, short enough
+// to take a number and ".sbd" within the limit of a name (cut between characters), and
+// "Folder" when nothing is left.
+std::string folderFileName(const std::string& storeName) {
+    constexpr std::size_t MaxLength = 64;
+    std::string name = utf8(storeName);
+    if (name.size() > MaxLength) {
+        std::size_t keep = MaxLength;
+        while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+        name.resize(keep);
+    }
+    name = safeFileName(std::move(name));
+    return name.empty() ? "Folder" : name;
 }
 
 fs::path diskPath(const std::string& utf8Path) {
@@ -183,7 +188,7 @@ private:
                       const std::function<bool(const MessageInfoList& infos, std::size_t index,
                                                std::string& text)>& write) {
         const std::string& file = folders_[folder].FileName;
-        progress().ProgressPrefix = "Exporting " + tree_.path(folder) + ": ";
+        progress().ProgressPrefix = "Exporting " + utf8(tree_.path(folder)) + ": ";
         MessageInfoList infos;
         try {
             source_.readFolderMessages(file, infos, *this, [&](std::size_t i, std::string& text) {
@@ -219,7 +224,7 @@ private:
         std::string piece;
         readMessages(folder, [&](const MessageInfoList& infos, std::size_t i, std::string& text) {
             const Toe5_MessageInfo& info = infos[i];
-            progress().ProgressItem = info.Subject;
+            progress().ProgressItem = utf8(info.Subject);
             piece += mboxFromLine(text, info.ReceivedDate != 0 ? info.ReceivedDate : info.SentDate,
                                   checker_);
             appendMboxrdMessage(piece, text);

@@ -54,7 +54,7 @@ void TForm1::ShowPreview() {
         }
     } catch (const std::exception&) {
         // A line in the pane: moving through the list must never stop at a box.
-        PreviewPane->showProblem(widen(cannotAccessText(CurrentFile)));
+        PreviewPane->showProblem(widenStore(cannotAccessText(CurrentFile)));
         return;
     }
     PreviewPane->setMessage(std::move(text));
@@ -65,10 +65,10 @@ void TForm1::VST1DblClick(int row) {
     try {
         if (!readRowText(row, text)) return;
     } catch (const std::exception&) {
-        dialogs_.showError(widen(cannotAccessText(CurrentFile)));
+        dialogs_.showError(widenStore(cannotAccessText(CurrentFile)));
         return;
     }
-    auto* reader = new TReaderWindow(std::move(text), codePage_, locale_, dialogs_,
+    auto* reader = new TReaderWindow(std::move(text), AnsiCodePage::store(), locale_, dialogs_,
                                      QString::fromStdString(Pref1.Directory), this);
     reader->show();
 }

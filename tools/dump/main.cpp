@@ -11,6 +11,7 @@
 #include "store/LittleEndian.h"
 #include "store/RawHeaderField.h"
 #include "store/RecoveryScan.h"
+#include "store/StoreCodePage.h"
 #include "store/StoreLocation.h"
 #include "store/StoreReader.h"
 
@@ -21,6 +22,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,7 +47,11 @@ constexpr const char* usage =
     "       mailquarry-dump [--text] show FILE POSITION\n"
 #endif
     "       mailquarry-dump [--text] recover FILE\n"
-    "       mailquarry-dump [--text] store\n";
+    "       mailquarry-dump [--text] store\n"
+    "\n"
+    "Store texts print as UTF-8, converted from the store's code page: --code-page N before\n"
+    "the command names it (874, 932, 936, 949, 950, 1250 to 1258); without it, the page the\n"
+    "store's messages declare most often, else the one of the locale.\n";
 
 class UsageError : public std::runtime_error {
 public:
@@ -60,6 +66,36 @@ public:
 };
 
 bool textOutput = false;
+std::optional<int> chosenCodePage;
+
+// Reads store texts in the chosen page, else in the one guessed from `folders` (of the store
+// `reader` reads).
+void useStoreCodePage(mq::StoreReader& reader, const mq::FolderList& folders) {
+    mq::AnsiCodePage::setStore(mq::storeCodePage(reader, folders, chosenCodePage));
+}
+
+// The page of the store that holds the file: guessed from the folders beside it, or from the
+// file alone when it lies outside a store.
+void useCodePageOfFileStore(const std::string& path) {
+    if (chosenCodePage) {
+        mq::AnsiCodePage::setStore(*chosenCodePage);
+        return;
+    }
+    const std::filesystem::path file(path);
+    mq::StoreReader reader(file.parent_path().string());
+    mq::FolderList folders;
+    try {
+        reader.Read_OE_File("folders.dbx", &folders);
+    } catch (const std::exception&) {
+        folders.clear();
+    }
+    if (folders.empty()) {
+        mq::Toe5_FolderInfo alone;
+        alone.FileName = file.filename().string();
+        folders.push_back(std::move(alone));
+    }
+    useStoreCodePage(reader, folders);
+}
 
 void print(const Json& object) {
     if (textOutput) {
@@ -172,7 +208,7 @@ void dumpText(const std::string& path, std::int32_t position) {
 
 #ifdef MAILQUARRY_WITH_MESSAGE
 void dumpShow(const std::string& path, std::int32_t position) {
-    print(mq::toJson(mq::decodeMessage(readText(path, position), mq::AnsiCodePage::system())));
+    print(mq::toJson(mq::decodeMessage(readText(path, position), mq::AnsiCodePage::store())));
 }
 #endif
 
@@ -192,6 +228,7 @@ void dumpStore() {
     mq::StoreReader reader(*registry);
     mq::FolderList list;
     reader.Read_OE_File("folders.dbx", &list);
+    useStoreCodePage(reader, list);
     if (textOutput) {
         std::cout << "Store folder: " << mq::AnsiCodePage::system().toUtf8(folder) << "\n\n";
         for (const auto& f : list) print(mq::toJson(f));
@@ -203,10 +240,20 @@ void dumpStore() {
 }
 
 int run(std::vector<std::string> args) {
-    if (!args.empty() && args[0] == "--text") {
-        textOutput = true;
+    while (!args.empty() && (args[0] == "--text" || args[0] == "--code-page")) {
+        if (args[0] == "--code-page") {
+            if (args.size() < 2) throw UsageError("--code-page needs a value");
+            const int page = parseNumber<int>(args[1], "code page");
+            if (!mq::AnsiCodePage::isWindowsPage(page))
+                throw UsageError("not a Windows ANSI code page: " + args[1]);
+            chosenCodePage = page;
+            args.erase(args.begin());
+        } else {
+            textOutput = true;
+        }
         args.erase(args.begin());
     }
+    if (args.size() >= 2 && args[0] != "store") useCodePageOfFileStore(args[1]);
     if (args.size() == 1 && args[0] == "--help") {
         std::cout << usage;
         return 0;

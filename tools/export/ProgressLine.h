@@ -33,7 +33,7 @@ private:
     void (*previousHandler_)(int) = SIG_DFL;
 };
 
-// Store texts (8-bit, the ANSI code page) as the console shows them.
+// Progress texts (UTF-8) as the console shows them.
 std::string consoleText(const std::string& text);
 
 }  // namespace mq

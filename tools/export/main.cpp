@@ -9,12 +9,14 @@
 #include "platform/RegistryError.h"
 #include "save/FileNameItems.h"
 #include "save/TPref.h"
+#include "store/StoreCodePage.h"
 #include "store/StoreReader.h"
 #ifdef MAILQUARRY_WITH_RECOVER
 #include "recover/RecoveredFolders.h"
 #endif
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -27,7 +29,7 @@ namespace {
 
 constexpr const char* Help =
     "usage: mailquarry-export [--recover] [--store DIR] [--format mbox|eml] [--folder NAME]...\n"
-    "                         OUTDIR\n"
+    "                         [--code-page N] OUTDIR\n"
     "\n"
     "Exports the folders of an Outlook Express 5 mail store into OUTDIR, which is made\n"
     "when missing. The store is only read.\n"
@@ -40,6 +42,9 @@ constexpr const char* Help =
     "                 per message, named by Mailquarry's save preferences\n"
     "  --folder NAME  only this folder: its name, or its path such as Projects/Nordlicht;\n"
     "                 may be given more than once (default: every folder with messages)\n"
+    "  --code-page N  the code page the store's texts (folder names, subjects) were written\n"
+    "                 in: 874, 932, 936, 949, 950, 1250 to 1258 (default: the page the\n"
+    "                 store's messages declare most often, else the one of the locale)\n"
     "  --recover      instead of the messages a folder lists, the ones its index no longer\n"
     "                 reaches: a scan of each folder's file finds their texts, which are\n"
     "                 written as they remain (cut short where a block was overwritten);\n"
@@ -64,24 +69,28 @@ struct Arguments {
     std::optional<std::string> store;
     bool recover = false;
     mq::ExportFormat format = mq::ExportFormat::Mbox;
-    std::vector<std::string> folders;  // 8-bit texts, like the store's names
+    std::vector<std::string> folders;  // UTF-8
+    std::optional<int> codePage;
     std::string target;                // as the file system names it
     bool help = false;
 };
 
-// A command-line text as the store's 8-bit texts: they are that already on Windows.
-std::string eightBit(const std::string& argument, const char* what) {
+// A command-line text in UTF-8: Windows passes it in the system's page.
+std::string utf8Argument(const std::string& argument) {
 #ifdef _WIN32
-    (void)what;
-    return argument;
+    return mq::AnsiCodePage::system().toUtf8(argument);
 #else
-    const mq::AnsiCodePage& page = mq::AnsiCodePage::system();
-    std::string text = page.fromUtf8(argument);
-    if (page.toUtf8(text) != argument)
-        throw UsageError(std::string(what) + " holds characters that code page " +
-                         std::to_string(page.codePage()) + " cannot write: " + argument);
-    return text;
+    return argument;
 #endif
+}
+
+int codePageArgument(const std::string& text) {
+    int page = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), page);
+    if (error != std::errc() || end != text.data() + text.size() ||
+        !mq::AnsiCodePage::isWindowsPage(page))
+        throw UsageError("not a Windows ANSI code page: " + text);
+    return page;
 }
 
 Arguments parse(int argc, char** argv) {
@@ -108,7 +117,9 @@ Arguments parse(int argc, char** argv) {
             if (!format) throw UsageError("unknown format " + name + " (mbox or eml)");
             args.format = *format;
         } else if (arg == "--folder") {
-            args.folders.push_back(eightBit(value(), "the folder name"));
+            args.folders.push_back(utf8Argument(value()));
+        } else if (arg == "--code-page") {
+            args.codePage = codePageArgument(value());
         } else if (arg.starts_with("-") && arg != "-") {
             throw UsageError("unknown option " + arg);
         } else if (target) {
@@ -129,11 +140,13 @@ std::vector<std::size_t> chosenFolders(const mq::FolderList& folders,
     const std::vector<std::size_t> withFiles = mq::foldersWithFiles(folders);
     if (names.empty()) return withFiles;
     const mq::FolderTree tree(folders);
+    const mq::AnsiCodePage& page = mq::AnsiCodePage::store();
     std::vector<std::size_t> chosen;
     for (const std::string& name : names) {
         bool found = false;
         for (const std::size_t folder : withFiles) {
-            if (folders[folder].Name != name && tree.path(folder) != name) continue;
+            if (page.toUtf8(folders[folder].Name) != name && page.toUtf8(tree.path(folder)) != name)
+                continue;
             found = true;
             if (std::find(chosen.begin(), chosen.end(), folder) == chosen.end())
                 chosen.push_back(folder);
@@ -187,6 +200,7 @@ int run(const Arguments& args) {
                      mq::consoleText(e.what()).c_str());
         return 1;
     }
+    mq::AnsiCodePage::setStore(mq::storeCodePage(reader, folders, args.codePage));
 
     const mq::TPref pref = preferences(*user);
     mq::FileNameItems items;

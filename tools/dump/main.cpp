@@ -82,7 +82,7 @@ void useCodePageOfFileStore(const std::string& path) {
         return;
     }
     const std::filesystem::path file(path);
-    mq::StoreReader reader(file.parent_path().string());
+    mq::StoreReader reader(file.has_parent_path() ? file.parent_path().string() : ".");
     mq::FolderList folders;
     try {
         reader.Read_OE_File("folders.dbx", &folders);

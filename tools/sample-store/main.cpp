@@ -1,19 +1,29 @@
 // mailquarry-sample-store DIR: a realistic store to try the program on.
 #include "SampleStore.h"
 
+#include "platform/AnsiCodePage.h"
+
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 #include <string>
 
 int main(int argc, char** argv) {
-    if (argc != 2 || std::string(argv[1]).empty()) {
-        std::cerr << "usage: mailquarry-sample-store DIR\n";
+    // --code-page N: the store of a machine with that ANSI page (1252 without it).
+    int codePage = 1252;
+    if (argc == 4 && std::string(argv[1]) == "--code-page") {
+        codePage = std::atoi(argv[2]);
+        argv += 2;
+        argc -= 2;
+    }
+    if (argc != 2 || std::string(argv[1]).empty() || !mq::AnsiCodePage::isWindowsPage(codePage)) {
+        std::cerr << "usage: mailquarry-sample-store [--code-page N] DIR\n";
         return 1;
     }
     try {
         const std::filesystem::path dir = std::filesystem::absolute(argv[1]);
-        const std::filesystem::path registry = mq::writeSampleStore(dir);
+        const std::filesystem::path registry = mq::writeSampleStore(dir, codePage);
         std::cout << "Store written to " << (dir / "store").string() << "\n";
 #ifdef _WIN32
         std::cout << "To open it, import its Store Root into your registry (this replaces a\n"

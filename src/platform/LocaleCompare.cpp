@@ -25,11 +25,10 @@ int localeCompareIgnoreCase(std::string_view a, std::string_view b) {
 
 int localeCompareIgnoreCase(std::u16string_view a, std::u16string_view b) {
 #ifdef _WIN32
-    const int result = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE,
-                                      reinterpret_cast<const wchar_t*>(a.data()),
-                                      static_cast<int>(a.size()),
-                                      reinterpret_cast<const wchar_t*>(b.data()),
-                                      static_cast<int>(b.size()));
+    const int result =
+        CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE,
+                       reinterpret_cast<const wchar_t*>(a.data()), static_cast<int>(a.size()),
+                       reinterpret_cast<const wchar_t*>(b.data()), static_cast<int>(b.size()));
     return result - CSTR_EQUAL;
 #else
     return compareIgnoringCase(a, b);

@@ -81,7 +81,7 @@ TEST(AnsiCodePage, LocaleNamesSelectThePageWindowsWouldUse) {
     EXPECT_EQ(AnsiCodePage::codePageForLocale("zh_CN.UTF-8"), 936);
     EXPECT_EQ(AnsiCodePage::codePageForLocale("zh_TW.UTF-8"), 950);
     EXPECT_EQ(AnsiCodePage::codePageForLocale("ko_KR.UTF-8"), 949);
-    EXPECT_EQ(AnsiCodePage::codePageForLocale("pt_BR"), 1252);        // "pt" is not "pl"
+    EXPECT_EQ(AnsiCodePage::codePageForLocale("pt_BR"), 1252);  // "pt" is not "pl"
 }
 
 TEST(Unicode, Utf8DecodingRejectsWhatIsNotACharacter) {

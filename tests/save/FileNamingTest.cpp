@@ -264,11 +264,11 @@ TEST(MakeUniqueFileName, NamesWindowsWouldChangeGetNamesItKeeps) {
     pref.EncloseItems = false;
     FileList list;
     const std::pair<std::string, std::string> cases[] = {
-        {"con", "con_.eml"},         {"AUX", "AUX_.eml"},
-        {"Nul.tar", "Nul_.tar.eml"}, {"prn .note", "prn_ .note.eml"},
-        {"com1", "com1_.eml"},       {"LPT9", "LPT9_.eml"},
+        {"con", "con_.eml"},           {"AUX", "AUX_.eml"},
+        {"Nul.tar", "Nul_.tar.eml"},   {"prn .note", "prn_ .note.eml"},
+        {"com1", "com1_.eml"},         {"LPT9", "LPT9_.eml"},
         {"lpt\xB9", "lpt\u00B9_.eml"},  // a superscript one is a digit to Windows
-        {"COM10", "COM10.eml"},      {"console", "console.eml"},
+        {"COM10", "COM10.eml"},        {"console", "console.eml"},
         {"CON", "CON(2).eml"},  // the marked name is taken now
     };
     std::set<std::string> expected;

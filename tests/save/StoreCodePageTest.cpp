@@ -83,7 +83,8 @@ TEST(StoreCodePage, StoresOfEveryPageReadAsPythonReadsThem) {
         std::vector<TMessHead> heads = store.heads;
         sortMessageList(heads, static_cast<int>(MessageColumn::Subject), true, LocaleSettings{});
         std::vector<std::string> shown;
-        for (const TMessHead& head : heads) shown.push_back(AnsiCodePage::store().toUtf8(head.Subject));
+        for (const TMessHead& head : heads)
+            shown.push_back(AnsiCodePage::store().toUtf8(head.Subject));
         std::vector<std::string> expected;
         for (int index : pythonOrder)
             if (index >= 0) expected.push_back(c.texts[static_cast<std::size_t>(index) + 1]);
@@ -93,7 +94,8 @@ TEST(StoreCodePage, StoresOfEveryPageReadAsPythonReadsThem) {
         SaveMessagesToFiles(host, store.all(), store.pref, store.items, store.fileList);
         EXPECT_TRUE(host.errors.empty());
         std::vector<std::string> names;
-        for (std::size_t i = 1; i < c.texts.size(); ++i) names.push_back("[" + c.texts[i] + "].eml");
+        for (std::size_t i = 1; i < c.texts.size(); ++i)
+            names.push_back("[" + c.texts[i] + "].eml");
         std::sort(names.begin(), names.end());
         EXPECT_EQ(test::namesIn(store.outDir), names);
     }
@@ -127,8 +129,9 @@ TEST(StoreCodePage, GuessTakesTheMostDeclaredPage) {
     const std::string sjis = "Content-Type: text/plain;\r\n\tcharset=\"shift_jis\"\r\n";
     const std::string western = "Content-Type: text/plain; charset=iso-8859-1\r\n";
     const std::string unknown = "Content-Type: text/plain; charset=x-nobody-knows\r\n";
-    const std::string utf8 = "Subject: =?utf-8?q?caf=C3=A9?=\r\nContent-Type: text/plain; "
-                             "charset=UTF-8\r\n";
+    const std::string utf8 =
+        "Subject: =?utf-8?q?caf=C3=A9?=\r\nContent-Type: text/plain; "
+        "charset=UTF-8\r\n";
     const Case cases[] = {
         {{jis, sjis, western, sjis, unknown, utf8, unknown, unknown}, 932},
         {{western, "Content-Type: text/html; charset=\"windows-1250\"\r\n",

@@ -71,7 +71,7 @@ struct Arguments {
     mq::ExportFormat format = mq::ExportFormat::Mbox;
     std::vector<std::string> folders;  // UTF-8
     std::optional<int> codePage;
-    std::string target;                // as the file system names it
+    std::string target;  // as the file system names it
     bool help = false;
 };
 

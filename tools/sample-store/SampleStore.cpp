@@ -278,11 +278,13 @@ std::filesystem::path writeSampleStore(const std::filesystem::path& dir, int cod
     store.addFolder("Inbox", "Inbox.dbx", std::move(inbox));
     store.addFolder("Outbox", "Outbox.dbx");
     store.addFolder("Sent Items", "Sent Items.dbx", folderMessages(2, 70, Box::Sent, page));
-    store.addFolder("Deleted Items", "Deleted Items.dbx", folderMessages(3, 45, Box::Received, page));
+    store.addFolder("Deleted Items", "Deleted Items.dbx",
+                    folderMessages(3, 45, Box::Received, page));
     store.addFolder("Drafts", "Drafts.dbx", folderMessages(4, 6, Box::Draft, page));
     const auto projects =
         store.addFolder("Projects", "Projects.dbx", folderMessages(5, 40, Box::Received, page));
-    store.addFolder("Nordlicht", "Nordlicht.dbx", folderMessages(6, 25, Box::Received, page), projects);
+    store.addFolder("Nordlicht", "Nordlicht.dbx", folderMessages(6, 25, Box::Received, page),
+                    projects);
     store.addFolder("Family & Friends", "Family & Friends.dbx",
                     folderMessages(7, 30, Box::Received, page));
 

@@ -38,9 +38,29 @@ std::u16string widenWhole(int codePage, std::string_view text) {
     if (text.empty()) return {};
     const auto page = static_cast<UINT>(codePage);
     const int size = static_cast<int>(text.size());
-    const int n = MultiByteToWideChar(page, 0, text.data(), size, nullptr, 0);
+    const int n = MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
     std::u16string out(static_cast<std::size_t>(n), u'\0');
-    MultiByteToWideChar(page, 0, text.data(), size, reinterpret_cast<wchar_t*>(out.data()), n);
+    if (n > 0) {
+        MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, text.data(), size,
+                            reinterpret_cast<wchar_t*>(out.data()), n);
+        return out;
+    }
+    // Character by character, so that a byte that starts no character becomes U+FFFD alone
+    // rather than the page's default character.
+    for (std::size_t i = 0; i < text.size();) {
+        const bool lead = IsDBCSLeadByteEx(page, static_cast<BYTE>(text[i])) != 0;
+        const int length = lead && i + 1 < text.size() ? 2 : 1;
+        wchar_t c[2] = {};
+        const int got =
+            MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, text.data() + i, length, c, 2);
+        if (got <= 0) {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        out.append(reinterpret_cast<const char16_t*>(c), static_cast<std::size_t>(got));
+        i += static_cast<std::size_t>(length);
+    }
     return out;
 }
 

@@ -19,12 +19,14 @@ using test::message;
 using test::RecordingHost;
 using test::SaveTestStore;
 
+#ifdef MQ_PYTHON
 std::string hexBytes(const std::string& hex) {
     std::string out;
     for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
         out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
     return out;
 }
+#endif
 
 // The store's page back to the system's once a test has set it.
 struct StorePage {

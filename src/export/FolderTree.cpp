@@ -75,6 +75,7 @@ std::string FolderTree::path(std::size_t folder) const {
 
 std::optional<std::vector<std::size_t>> foldersNamed(const FolderList& folders,
                                                      const std::vector<std::string>& names,
+                                                     const AnsiCodePage& page,
                                                      std::string& unknown) {
     const std::vector<std::size_t> withFiles = foldersWithFiles(folders);
     if (names.empty()) return withFiles;
@@ -83,7 +84,8 @@ std::optional<std::vector<std::size_t>> foldersNamed(const FolderList& folders,
     for (const std::string& name : names) {
         bool found = false;
         for (const std::size_t folder : withFiles) {
-            if (folders[folder].Name != name && tree.path(folder) != name) continue;
+            if (page.toUtf8(folders[folder].Name) != name && page.toUtf8(tree.path(folder)) != name)
+                continue;
             found = true;
             if (std::find(chosen.begin(), chosen.end(), folder) == chosen.end())
                 chosen.push_back(folder);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AnsiCodePage.h"
 #include "store/StoreReader.h"
 
 #include <cstddef>
@@ -37,11 +38,12 @@ private:
     std::vector<std::size_t> roots_;
 };
 
-// The folders with files that `names` name, by name or by path (Projects/Nordlicht), each
-// once in the order named; every folder with a file when no name is given. None when a name
-// names no such folder: `unknown` is set to it.
+// The folders with files that `names` (UTF-8) name, by name or by path (Projects/Nordlicht)
+// read in `page`, each once in the order named; every folder with a file when no name is
+// given. None when a name names no such folder: `unknown` is set to it.
 std::optional<std::vector<std::size_t>> foldersNamed(const FolderList& folders,
                                                      const std::vector<std::string>& names,
+                                                     const AnsiCodePage& page,
                                                      std::string& unknown);
 
 }  // namespace mq

@@ -29,28 +29,34 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A store folder's name (an 8-bit text) as a name on disk: made safe like any name from
-// outside, short enough to take a number and ".sbd" within the limit of a name, and "Folder"
-// when nothing is left. An mbox file's name never ends as a mail program's own files do
-// (Thunderbird would take "Child.msf" for the summary of "Child" and overwrite it).
-std::string folderFileName(std::string name, bool mbox) {
+// A store text (8-bit, in the store's page) as the summary and the file system name it.
+std::string utf8(const std::string& text) {
+    return AnsiCodePage::store().toUtf8(text);
+}
+
+// A store folder's name as a name on disk: made safe like any name from outside, short enough
+// to take a number and ".sbd" within the limit of a name (cut between characters), and
+// "Folder" when nothing is left. An mbox file's name never ends as a mail program's own files
+// do (Thunderbird would take "Child.msf" for the summary of "Child" and overwrite it).
+std::string folderFileName(const std::string& storeName, bool mbox) {
     constexpr std::size_t MaxLength = 64;
-    if (name.size() > MaxLength) name.resize(MaxLength);
+    std::string name = utf8(storeName);
+    if (name.size() > MaxLength) {
+        std::size_t keep = MaxLength;
+        while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+        name.resize(keep);
+    }
     name = safeFileName(std::move(name));
     if (name.empty()) return "Folder";
     const auto endsWith = [&](std::u16string_view suffix) {
-        const std::u16string wide = AnsiCodePage::system().widen(name);
+        std::u16string wide;
+        utf8ToUtf16(name, wide);
         return wide.size() >= suffix.size() &&
                compareIgnoringCase(std::u16string_view(wide).substr(wide.size() - suffix.size()),
                                    suffix) == 0;
     };
     if (mbox && (endsWith(u".msf") || endsWith(u".sbd"))) name.push_back('_');
     return name;
-}
-
-// A store text (8-bit) as the summary and the file system name it.
-std::string utf8(const std::string& text) {
-    return AnsiCodePage::system().toUtf8(text);
 }
 
 // A file name (UTF-8) as names are compared in a folder: letter case ignored, as Windows,
@@ -197,7 +203,7 @@ private:
         for (std::size_t counter = 1;; ++counter) {
             const std::string name =
                 counter == 1 ? base : base + "(" + std::to_string(counter) + ")";
-            const std::u16string key = nameKey(utf8(name));
+            const std::u16string key = nameKey(name);
             const std::u16string subfolders = key + u".sbd";
             if (taken->contains(key) || (mbox() && taken->contains(subfolders))) continue;
             taken->insert(key);
@@ -246,7 +252,7 @@ private:
                       const std::function<bool(const MessageInfoList& infos, std::size_t index,
                                                std::string& text)>& write) {
         const std::string& file = folders_[folder].FileName;
-        progress().ProgressPrefix = "Exporting " + tree_.path(folder) + ": ";
+        progress().ProgressPrefix = "Exporting " + utf8(tree_.path(folder)) + ": ";
         MessageInfoList infos;
         try {
             source_.readFolderMessages(file, infos, *this, [&](std::size_t i, std::string& text) {
@@ -290,7 +296,7 @@ private:
         const bool read = readMessages(
             folder, [&](const MessageInfoList& infos, std::size_t i, std::string& text) {
                 const Toe5_MessageInfo& info = infos[i];
-                progress().ProgressItem = info.Subject;
+                progress().ProgressItem = utf8(info.Subject);
                 piece += mboxFromLine(
                     text, info.ReceivedDate != 0 ? info.ReceivedDate : info.SentDate, checker_);
                 appendMboxrdMessage(piece, text);

@@ -3,7 +3,10 @@
 #include "platform/Unicode.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <string>
 
 #ifdef _WIN32
@@ -29,6 +32,47 @@ char16_t convertByte(int codePage, unsigned char byte) {
     const int n =
         MultiByteToWideChar(static_cast<UINT>(codePage), MB_ERR_INVALID_CHARS, &in, 1, &out, 1);
     return n == 1 ? static_cast<char16_t>(out) : 0;
+}
+
+std::u16string widenWhole(int codePage, std::string_view text) {
+    if (text.empty()) return {};
+    const auto page = static_cast<UINT>(codePage);
+    const int size = static_cast<int>(text.size());
+    const int n = MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    std::u16string out(static_cast<std::size_t>(n), u'\0');
+    if (n > 0) {
+        MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, text.data(), size,
+                            reinterpret_cast<wchar_t*>(out.data()), n);
+        return out;
+    }
+    // Character by character, so that a byte that starts no character becomes U+FFFD alone
+    // rather than the page's default character.
+    for (std::size_t i = 0; i < text.size();) {
+        const bool lead = IsDBCSLeadByteEx(page, static_cast<BYTE>(text[i])) != 0;
+        const int length = lead && i + 1 < text.size() ? 2 : 1;
+        wchar_t c[2] = {};
+        const int got =
+            MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, text.data() + i, length, c, 2);
+        if (got <= 0) {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        out.append(reinterpret_cast<const char16_t*>(c), static_cast<std::size_t>(got));
+        i += static_cast<std::size_t>(length);
+    }
+    return out;
+}
+
+std::string narrowWhole(int codePage, std::u16string_view text) {
+    if (text.empty()) return {};
+    const auto page = static_cast<UINT>(codePage);
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int size = static_cast<int>(text.size());
+    const int n = WideCharToMultiByte(page, 0, wide, size, nullptr, 0, "?", nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(page, 0, wide, size, out.data(), n, "?", nullptr);
+    return out;
 }
 
 #else
@@ -61,9 +105,144 @@ char16_t convertByte(iconv_t cd, unsigned char byte) {
     return sizeof out - outLeft == sizeof(char16_t) ? out[0] : 0;
 }
 
+std::string iconvName(int codePage) {
+    return "CP" + std::to_string(codePage);
+}
+
+// Runs the whole input through the converter; where it stops at a sequence it cannot convert,
+// `invalid` writes what stands for the `skip` input bytes there, and the conversion goes on
+// after them.
+template <typename Invalid>
+void convertWhole(iconv_t cd, std::string_view in, std::size_t skip, std::string& out,
+                  Invalid&& invalid) {
+    out.resize(in.size() * 2 + 16);
+    char* inPtr = const_cast<char*>(in.data());
+    std::size_t inLeft = in.size();
+    std::size_t used = 0;
+    for (;;) {
+        char* outPtr = out.data() + used;
+        std::size_t outLeft = out.size() - used;
+        const std::size_t result = iconv(cd, inLeft ? &inPtr : nullptr, &inLeft, &outPtr, &outLeft);
+        used = out.size() - outLeft;
+        if (result != static_cast<std::size_t>(-1) && inLeft == 0) break;
+        if (result == static_cast<std::size_t>(-1) && errno == E2BIG) {
+            out.resize(out.size() * 2);
+            continue;
+        }
+        if (inLeft == 0) break;
+        // An invalid or cut-off sequence: its first unit stands alone, the rest goes on.
+        const std::size_t n = std::min(skip, inLeft);
+        out.resize(std::max(out.size(), used + 8));
+        used += invalid(out.data() + used, std::string_view(inPtr, n));
+        inPtr += n;
+        inLeft -= n;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(used);
+}
+
+std::u16string widenWhole(int codePage, std::string_view text) {
+    if (text.empty()) return {};
+    std::string bytes;
+    iconv_t cd = iconv_open("UTF-16LE", iconvName(codePage).c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        bytes.assign(text.size() * 2, '\0');
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(text[i]);
+            const char16_t c = byte < 0x80 ? byte : u'\uFFFD';
+            std::memcpy(bytes.data() + 2 * i, &c, 2);
+        }
+    } else {
+        convertWhole(cd, text, 1, bytes, [](char* out, std::string_view) {
+            const char16_t replacement = u'\uFFFD';
+            std::memcpy(out, &replacement, 2);
+            return std::size_t{2};
+        });
+        iconv_close(cd);
+    }
+    std::u16string out(bytes.size() / 2, u'\0');
+    std::memcpy(out.data(), bytes.data(), out.size() * 2);
+    return out;
+}
+
+std::string narrowWhole(int codePage, std::u16string_view text) {
+    if (text.empty()) return {};
+    std::string out;
+    iconv_t cd = iconv_open(iconvName(codePage).c_str(), "UTF-16LE");
+    const std::string_view in(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        for (const char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+        return out;
+    }
+    // One unit at a time where the page has no character: a surrogate pair's second unit
+    // then fails too, and the pair gives one '?'.
+    bool pairStarted = false;
+    convertWhole(cd, in, 2, out, [&pairStarted](char* to, std::string_view unit) {
+        char16_t c = 0;
+        std::memcpy(&c, unit.data(), std::min<std::size_t>(unit.size(), 2));
+        const bool low = c >= 0xDC00 && c <= 0xDFFF;
+        const bool skipped = low && pairStarted;
+        pairStarted = c >= 0xD800 && c <= 0xDBFF;
+        if (skipped) return std::size_t{0};
+        *to = '?';
+        return std::size_t{1};
+    });
+    iconv_close(cd);
+    return out;
+}
+
 #endif
 
+bool isDoubleBytePage(int codePage) {
+    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
+}
+
+AnsiCodePage& storePage() {
+    static AnsiCodePage page(AnsiCodePage::system().codePage());
+    return page;
+}
+
+constexpr AnsiCodePage::Named WindowsPages[] = {
+    {1256, "Arabic (1256)"},
+    {1257, "Baltic (1257)"},
+    {1250, "Central European (1250)"},
+    {936, "Chinese Simplified (GBK, 936)"},
+    {950, "Chinese Traditional (Big5, 950)"},
+    {1251, "Cyrillic (1251)"},
+    {1253, "Greek (1253)"},
+    {1255, "Hebrew (1255)"},
+    {932, "Japanese (Shift-JIS, 932)"},
+    {949, "Korean (UHC, 949)"},
+    {874, "Thai (874)"},
+    {1254, "Turkish (1254)"},
+    {1258, "Vietnamese (1258)"},
+    {1252, "Western European (1252)"},
+};
+
 }  // namespace
+
+const AnsiCodePage& AnsiCodePage::store() {
+    return storePage();
+}
+
+void AnsiCodePage::setStore(int codePage) {
+    if (storePage().codePage() != codePage) storePage() = AnsiCodePage(codePage);
+}
+
+std::span<const AnsiCodePage::Named> AnsiCodePage::windowsPages() {
+    return WindowsPages;
+}
+
+bool AnsiCodePage::isWindowsPage(int codePage) {
+    return std::any_of(std::begin(WindowsPages), std::end(WindowsPages),
+                       [codePage](const Named& page) { return page.codePage == codePage; });
+}
+
+std::string AnsiCodePage::pageName(int codePage) {
+    for (const Named& page : WindowsPages)
+        if (page.codePage == codePage) return page.name;
+    return "Code page " + std::to_string(codePage);
+}
 
 const AnsiCodePage& AnsiCodePage::system() {
     static const AnsiCodePage page(systemCodePage());
@@ -86,17 +265,30 @@ int AnsiCodePage::codePageForLocale(std::string_view localeName) {
         {"lv", 1257}, {"et", 1257}, {"vi", 1258}, {"th", 874},
     };
     if (language == "sr") return latinScript ? 1250 : 1251;
+    if (language == "ja") return 932;
+    if (language == "ko") return 949;
+    if (language == "zh") {
+        const std::string_view region = localeName.substr(language.size()).substr(0, 3);
+        return region == "_TW" || region == "_HK" || region == "_MO" ? 950 : 936;
+    }
     for (const Entry& entry : entries) {
         if (language == entry.language) return entry.codePage;
     }
-    return 1252;  // Western languages, and the Asian ones whose pages are multi-byte
+    return 1252;  // Western languages
 }
 
-AnsiCodePage::AnsiCodePage(int codePage) : codePage_(codePage) {
+AnsiCodePage::AnsiCodePage(int codePage)
+    : codePage_(codePage), doubleByte_(isDoubleBytePage(codePage)) {
+    if (doubleByte_) {
+        // Every ASCII byte is its own character in these pages; a lead byte is never ASCII.
+        for (int b = 0; b < 0x80; ++b) table_[b] = static_cast<char16_t>(b);
+        asciiIsItself_ = true;
+        return;
+    }
 #ifdef _WIN32
     for (int b = 0; b < 256; ++b) table_[b] = convertByte(codePage, static_cast<unsigned char>(b));
 #else
-    const std::string name = "CP" + std::to_string(codePage);
+    const std::string name = iconvName(codePage);
     iconv_t cd = iconv_open("UTF-16LE", name.c_str());
     for (int b = 0; b < 256; ++b) {
         // Without a converter for the page, bytes are taken as Latin-1.
@@ -125,6 +317,7 @@ AnsiCodePage::AnsiCodePage(int codePage) : codePage_(codePage) {
 }
 
 std::u16string AnsiCodePage::widen(std::string_view text) const {
+    if (doubleByte_ && !isAscii(text)) return widenWhole(codePage_, text);
     std::u16string out(text.size(), u'\0');
     for (std::size_t i = 0; i < text.size(); ++i)
         out[i] = table_[static_cast<unsigned char>(text[i])];
@@ -137,6 +330,7 @@ std::string AnsiCodePage::toUtf8(std::string_view text) const {
 }
 
 std::string AnsiCodePage::fromUtf16(std::u16string_view text) const {
+    if (doubleByte_) return narrowWhole(codePage_, text);
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {

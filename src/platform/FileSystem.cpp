@@ -221,8 +221,8 @@ int overwriteInPlace(std::FILE* content, const std::string& path) {
     return error != 0 ? error : closed;
 }
 
-std::size_t fileNameUnits(char16_t) {
-    return 1;
+std::size_t fileNameUnits(std::size_t utf8Length) {
+    return utf8Length >= 4 ? 2 : 1;
 }
 
 std::string folderOf(const std::string& path) {
@@ -327,8 +327,8 @@ int overwriteInPlace(std::FILE* content, const std::string& path) {
     return error != 0 ? error : closed;
 }
 
-std::size_t fileNameUnits(char16_t c) {
-    return c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+std::size_t fileNameUnits(std::size_t utf8Length) {
+    return utf8Length;
 }
 
 std::string folderOf(const std::string& path) {

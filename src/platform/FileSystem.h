@@ -53,10 +53,10 @@ long currentProcessId();
 // in the order the file system gives them. False when the folder cannot be listed.
 bool listFiles(const std::string& folder, const std::function<void(const std::string&)>& file);
 
-// How many units of a file name a character of the BMP takes where the file system counts
-// them: UTF-16 units on Windows (NTFS), UTF-8 bytes elsewhere. A name holds at most
-// MaxFileNameUnits.
-std::size_t fileNameUnits(char16_t c);
+// How many units of a file name a character takes where the file system counts them, from
+// the length of its UTF-8 form: UTF-16 units on Windows (NTFS), UTF-8 bytes elsewhere. A name
+// holds at most MaxFileNameUnits.
+std::size_t fileNameUnits(std::size_t utf8Length);
 inline constexpr std::size_t MaxFileNameUnits = 255;
 
 // The folder part of `path`, with its final separator ('/', or either '/' or '\' on

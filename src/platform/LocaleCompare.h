@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace mq {
@@ -9,5 +10,9 @@ namespace mq {
 // Elsewhere the order is that of the lower-case characters' codes, the same on every machine.
 // Negative, zero or positive.
 int localeCompareIgnoreCase(std::string_view a, std::string_view b);
+// The same for texts that are characters already (CompareStringW on Windows).
+int localeCompareIgnoreCase(std::u16string_view a, std::u16string_view b);
+// The same for two UTF-8 texts, such as file names.
+int utf8CompareIgnoreCase(std::string_view a, std::string_view b);
 
 }  // namespace mq

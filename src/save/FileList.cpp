@@ -1,6 +1,5 @@
 #include "save/FileList.h"
 
-#include "platform/AnsiCodePage.h"
 #include "platform/FileIdentity.h"
 #include "platform/FileSystem.h"
 #include "platform/LocaleCompare.h"
@@ -38,26 +37,21 @@ int asciiLower(char c) {
 struct LocaleLess {
     bool operator()(const std::string& a, const std::string& b) const {
 #ifndef _WIN32
-        // Where the page keeps ASCII as it is, two ASCII names order as their lower-cased bytes.
-        if (AnsiCodePage::system().asciiIsItself() && isAscii(a) && isAscii(b))
+        // Two ASCII names order as their lower-cased bytes.
+        if (isAscii(a) && isAscii(b))
             return std::lexicographical_compare(
                 a.begin(), a.end(), b.begin(), b.end(),
                 [](char x, char y) { return asciiLower(x) < asciiLower(y); });
 #endif
-        return localeCompareIgnoreCase(a, b) < 0;
+        return utf8CompareIgnoreCase(a, b) < 0;
     }
 };
 using NameSet = std::multiset<std::string, LocaleLess>;
 
-// File-system names are UTF-8; the list holds 8-bit texts like the names it is asked about.
-std::string toAnsi(std::string_view utf8) {
-    return AnsiCodePage::system().fromUtf8(utf8);
-}
-
-// The names of the folder's entries that are not folders, in the file system's encoding
-// converted to 8-bit texts. False when the folder cannot be listed.
+// The names of the folder's entries that are not folders, in UTF-8. False when the folder
+// cannot be listed.
 bool list(const std::string& folderUtf8, NameSet& into) {
-    return listFiles(folderUtf8, [&into](const std::string& name) { into.insert(toAnsi(name)); });
+    return listFiles(folderUtf8, [&into](const std::string& name) { into.insert(name); });
 }
 
 }  // namespace
@@ -165,7 +159,7 @@ struct FileList::State {
                     return false;
                 }
                 if (event->len == 0 || (event->mask & IN_ISDIR)) continue;
-                const std::string name = toAnsi(event->name);
+                const std::string name = event->name;
                 if (event->mask & (IN_CREATE | IN_MOVED_TO)) addIfAbsent(name);
                 if (event->mask & (IN_DELETE | IN_MOVED_FROM)) removeExact(name);
             }

@@ -6,7 +6,7 @@
 
 namespace mq {
 
-// The names (8-bit texts, without folder) known to exist in the target folder.
+// The names (UTF-8, without folder) known to exist in the target folder.
 //
 // Listing a folder again and again is what keeps each uniqueness check current, but it
 // costs the whole folder per check. Where the kernel can report changes to a folder, the

@@ -22,21 +22,32 @@ bool isBlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
 
-// The units the file system counts for an 8-bit text.
+// The length of the UTF-8 character that starts at text[i]. The names composed here are
+// valid UTF-8: they are converted from the code pages.
+std::size_t characterLength(std::string_view text, std::size_t i) {
+    std::size_t n = 1;
+    while (i + n < text.size() && (static_cast<unsigned char>(text[i + n]) & 0xC0) == 0x80) ++n;
+    return n;
+}
+
+// The units the file system counts for a UTF-8 text.
 std::size_t fileNameLength(std::string_view text) {
-    const AnsiCodePage& page = AnsiCodePage::system();
     std::size_t units = 0;
-    for (const char c : text) units += fileNameUnits(page.widenByte(static_cast<unsigned char>(c)));
+    for (std::size_t i = 0, n = 0; i < text.size(); i += n) {
+        n = characterLength(text, i);
+        units += fileNameUnits(n);
+    }
     return units;
 }
 
-// The longest prefix of `text` that the file system counts as at most `maxUnits`. Each
-// character takes at least one unit, so the character limit holds as well.
+// The longest prefix of `text` that the file system counts as at most `maxUnits`, never
+// cutting a character in two. Each character takes at least one unit, so the character limit
+// holds as well.
 std::string_view fittingPrefix(std::string_view text, std::size_t maxUnits) {
-    const AnsiCodePage& page = AnsiCodePage::system();
     std::size_t units = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        units += fileNameUnits(page.widenByte(static_cast<unsigned char>(text[i])));
+    for (std::size_t i = 0, n = 0; i < text.size(); i += n) {
+        n = characterLength(text, i);
+        units += fileNameUnits(n);
         if (units > maxUnits) return text.substr(0, i);
     }
     return text;
@@ -50,10 +61,10 @@ bool isDeviceName(std::string_view stem) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
     if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
-    if (upper.size() != 4 || !(upper.starts_with("COM") || upper.starts_with("LPT"))) return false;
-    const char16_t digit = AnsiCodePage::system().widenByte(static_cast<unsigned char>(upper[3]));
-    return (digit >= u'0' && digit <= u'9') || digit == u'\u00B9' || digit == u'\u00B2' ||
-           digit == u'\u00B3';
+    if (upper.size() < 4 || !(upper.starts_with("COM") || upper.starts_with("LPT"))) return false;
+    const std::string_view digit = std::string_view(upper).substr(3);
+    return (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') || digit == "\u00B9" ||
+           digit == "\u00B2" || digit == "\u00B3";
 }
 
 // A device name gets a mark that makes it an ordinary one: "con.eml" becomes "con_.eml".
@@ -83,6 +94,16 @@ std::string plainFileName(std::string_view text) {
     return name;
 }
 
+// Where the last `count` characters of a UTF-8 text begin (0 when it has fewer).
+std::size_t lastCharactersStart(std::string_view text, std::size_t count) {
+    std::size_t start = text.size();
+    for (; count > 0 && start > 0; --count) {
+        --start;
+        while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
+    }
+    return count > 0 ? 0 : start;
+}
+
 // Variant `counter` of `n`: n without its last four characters, "(counter)", then n's
 // extension. Too long a variant is shortened before the number, so that the number and
 // the extension survive and every counter gives a different name.
@@ -90,7 +111,7 @@ std::string numberedVariant(const std::string& n, int counter) {
     const std::string_view name(n);
     const std::size_t dot = name.rfind('.');
     const std::string_view extension = dot == std::string_view::npos ? "" : name.substr(dot);
-    const std::string_view base = name.substr(0, name.size() >= 4 ? name.size() - 4 : 0);
+    const std::string_view base = name.substr(0, lastCharactersStart(name, 4));
     std::string number(1, '(');
     number.append(std::to_string(counter)).push_back(')');
 
@@ -102,17 +123,18 @@ std::string numberedVariant(const std::string& n, int counter) {
     return number + std::string(fittingPrefix(extension, MaxFileNameUnits - number.size()));
 }
 
-std::optional<std::string_view> componentValue(const TMessHead& m, const std::string& component,
-                                               std::string& date, const TPref& pref,
-                                               const LocaleSettings& locale) {
-    if (component == "Subject") return m.Subject;
-    if (component == "From") return m.From;
-    if (component == "To") return m.To;
-    if (component == "Reply_To_Address") return m.ReplyTo;
-    if (component == "Date") {
-        date = formatDateTime(pref.FileNameDateFormat, m.Received, locale);
-        return date;
-    }
+// The component's text in UTF-8: the message's fields are in the store's page, the date
+// (formatted by the user's pattern) in the system's.
+std::optional<std::string> componentValue(const TMessHead& m, const std::string& component,
+                                          const TPref& pref, const LocaleSettings& locale) {
+    const AnsiCodePage& store = AnsiCodePage::store();
+    if (component == "Subject") return store.toUtf8(m.Subject);
+    if (component == "From") return store.toUtf8(m.From);
+    if (component == "To") return store.toUtf8(m.To);
+    if (component == "Reply_To_Address") return store.toUtf8(m.ReplyTo);
+    if (component == "Date")
+        return AnsiCodePage::system().toUtf8(
+            formatDateTime(pref.FileNameDateFormat, m.Received, locale));
     return std::nullopt;
 }
 
@@ -209,17 +231,17 @@ std::string composeFileNameBase(const TMessHead& m, const FileNameItems& items, 
     const std::string_view open = pref.EncloseItems ? "[" : "";
     const std::string_view close = pref.EncloseItems ? "]" : "";
     std::string name;
-    std::string date;
     for (const FileNameItem& item : items) {
         if (item.flag != "1") continue;
-        const std::optional<std::string_view> value =
-            componentValue(m, item.name, date, pref, locale);
+        const std::optional<std::string> value = componentValue(m, item.name, pref, locale);
         if (value) name.append(open).append(*value).append(close);
     }
+    // Working on UTF-8 touches only ASCII bytes: no character of another script has one.
     if (pref.Remove_Re) name = RemoveReText(name);
     CleanFileName(name);
-    if (name.empty()) name = pref.Default_Filename;
-    return name + pref.Default_Extension;
+    const AnsiCodePage& system = AnsiCodePage::system();
+    if (name.empty()) name = system.toUtf8(pref.Default_Filename);
+    return name + system.toUtf8(pref.Default_Extension);
 }
 
 std::string MakeUniqueFileName(const std::string& n, const std::string& directory,
@@ -246,7 +268,7 @@ std::string ComposeFileName(const TMessHead& m, const FileNameItems& items, cons
 }
 
 std::string fileSystemPath(const std::string& directory, const std::string& name) {
-    return joinPath(StripTrailingBackslash(directory), AnsiCodePage::system().toUtf8(name));
+    return joinPath(StripTrailingBackslash(directory), name);
 }
 
 }  // namespace mq

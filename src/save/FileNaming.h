@@ -35,16 +35,18 @@ std::string StripTrailingBackslash(const std::string& path);
 // Clears the list and fills it with the names of the folder's files (the folder in UTF-8).
 void AddFiles(const std::string& folder, FileList& list);
 
-// The file name for a message before it is made unique: the ticked components in slot
-// order, "RE:" removed if asked, cleaned, `Default_Filename` when nothing is left, then the
+// The file name (UTF-8) for a message before it is made unique: the ticked components in slot
+// order (the message's fields converted from the store's page, the date and the settings from
+// the system's), "RE:" removed if asked, cleaned, `Default_Filename` when nothing is left, then the
 // extension.
 std::string composeFileNameBase(const TMessHead& m, const FileNameItems& items, const TPref& pref,
                                 const LocaleSettings& locale);
 
-// `n`, or its numbered variant "(2)", "(3)", ..., that is not taken in `directory`
+// `n` (UTF-8), or its numbered variant "(2)", "(3)", ..., that is not taken in `directory`
 // (UTF-8): the folder is listed into `fileList` first when it exists. The result is also a name
 // every file system accepts as it is: at most 255 characters and 255 units where the file system
-// counts them (UTF-16 units on Windows, UTF-8 bytes elsewhere), never a path, never a
+// counts them (UTF-16 units on Windows, UTF-8 bytes elsewhere; never cutting a character),
+// never a path, never a
 // Windows device name (those get a '_' after the device name: "con_.eml"), never ending in
 // a dot or a blank. A name that has to be cut is checked in its cut form, and numbered
 // variants shorten the name before the number, so the cut never recreates a taken name.
@@ -56,7 +58,7 @@ std::string ComposeFileName(const TMessHead& m, const FileNameItems& items, cons
                             FileList& fileList,
                             const LocaleSettings& locale = LocaleSettings::user());
 
-// The file-system path (UTF-8) of the file `name` (an 8-bit text) in `directory` (UTF-8):
+// The file-system path (UTF-8) of the file `name` (UTF-8) in `directory` (UTF-8):
 // joined with the platform's separator, never doubled.
 std::string fileSystemPath(const std::string& directory, const std::string& name);
 

@@ -51,7 +51,7 @@ bool readSelectedMessage(OperationHost& host, const SelectedMessages& messages,
     }
     if (!opened) {
         std::string().swap(text);  // what a read that ran out of memory holds goes back first
-        host.showError(cannotAccessText(AnsiCodePage::system().toUtf8(fileOf(messages, message))));
+        host.showError(cannotAccessText(AnsiCodePage::store().toUtf8(fileOf(messages, message))));
         host.progress().Cancelled = true;
     }
     return !host.progress().Cancelled;
@@ -66,7 +66,7 @@ void forEachMessageText(OperationHost& host, const SelectedMessages& messages,
     std::string text;
     for (const TMessHead* message : messages.rows) {
         if (state.Cancelled) break;
-        state.ProgressItem = message->Subject;
+        state.ProgressItem = AnsiCodePage::store().toUtf8(message->Subject);
         if (!readSelectedMessage(host, messages, *message, text)) break;
         process(*message, text);
         ++state.ProgressDone;

@@ -136,7 +136,7 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     ui->Splitter2->setAccessibleName(QStringLiteral("Preview Pane Resizing Bar"));
     ui->Splitter1->setStretchFactor(0, 0);
     ui->Splitter1->setStretchFactor(1, 1);
-    PreviewPane = new MessageView(codePage_, locale_, ui->Splitter2);
+    PreviewPane = new MessageView(AnsiCodePage::store(), locale_, ui->Splitter2);
     PreviewPane->setObjectName(QStringLiteral("PreviewPane"));
     PreviewPane->hide();
     ui->Splitter2->addWidget(PreviewPane);
@@ -158,6 +158,7 @@ TForm1::TForm1(Registry& registry, UserDialogs& dialogs, const LocaleSettings& l
     ui->StatusBar1->addWidget(countsPanel_, 1);
     setUpRecovery();
     setUpFind();
+    setUpStoreEncoding();
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -308,16 +309,26 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::fillFolderList() {
+    useStoreEncoding();
     ui->ListBox1->clear();
-    // Rows of one record share its name: widened once, the items share the text.
-    std::vector<QString> names(FolderList.records().size());
-    for (std::size_t record = 0; record < names.size(); ++record)
-        names[record] = widen(shown(FolderList.records()[record].Name));
-    for (std::size_t row = 0; row < FolderList.size(); ++row)
-        ui->ListBox1->addItem(names[FolderList.recordOf(row)]);
+    listFolders();
     // No row is current either, so the first key that moves in the list picks the first
     // folder rather than the second.
     ui->ListBox1->setCurrentIndex(QModelIndex());
+}
+
+void TForm1::listFolders() {
+    // Rows of one record share its name: widened once, the items share the text.
+    std::vector<QString> names(FolderList.records().size());
+    for (std::size_t record = 0; record < names.size(); ++record)
+        names[record] = widenStore(shown(FolderList.records()[record].Name));
+    for (std::size_t row = 0; row < FolderList.size(); ++row) {
+        const QString& name = names[FolderList.recordOf(row)];
+        if (QListWidgetItem* item = ui->ListBox1->item(static_cast<int>(row)))
+            item->setText(name);
+        else
+            ui->ListBox1->addItem(name);
+    }
 }
 
 void TForm1::ListBox1Click() {
@@ -344,7 +355,7 @@ void TForm1::ListBox1Click() {
         showIndexHint();
     } catch (const std::exception&) {
         clearMessageList();  // gives back what the box may need
-        dialogs_.showError(QStringLiteral("DBX File ") + widen(CurrentFile) +
+        dialogs_.showError(QStringLiteral("DBX File ") + widenStore(CurrentFile) +
                            QStringLiteral(" cannot be accessed, make sure that Outlook Express "
                                           "is not running"));
         Exit1Click();
@@ -388,13 +399,13 @@ QString TForm1::VST1GetText(int row, int column) const {
     const TMessHead& message = MessageList[static_cast<std::size_t>(row)];
     switch (column) {
         case 0:
-            return widen(shown(message.From));
+            return widenStore(shown(message.From));
         case 1:
-            return widen(shown(message.ReplyTo));
+            return widenStore(shown(message.ReplyTo));
         case 2:
-            return incompleteMark(message) + widen(shown(message.Subject));
+            return incompleteMark(message) + widenStore(shown(message.Subject));
         case 3:
-            return widen(shown(message.To));
+            return widenStore(shown(message.To));
         case 4:
             return widen(receivedText(message.Received, locale_));
         default:

@@ -163,6 +163,17 @@ private:
     // Fills the message list from MessageInfoList, oldest first by Received.
     void listMessages();
     void setUpRecovery();
+    // View > Store Encoding and the status panel that names the page in use.
+    void setUpStoreEncoding();
+    // The store's page: the user's choice for the store, else the guess from its messages,
+    // else the system's. Called once the folder list is read.
+    void useStoreEncoding();
+    // View > Store Encoding's items: a page, or nothing for "Automatic".
+    void StoreEncodingClick(std::optional<int> codePage);
+    // What the choice of a page is remembered by: the store folder's path.
+    std::string storeEncodingKey() const;
+    // Fills the folder list (or renames its items) from FolderList.
+    void listFolders();
     void showRecovered(RecoveredFolder found);
     // What the Subject cell shows before the subject of a recovered message that is cut short.
     QString incompleteMark(const TMessHead& message) const;
@@ -184,7 +195,10 @@ private:
     // over meanwhile are never read.
     void schedulePreview();
     void ShowPreview();
+    // The program's own 8-bit texts, in the system's page.
     QString widen(std::string_view text) const;
+    // Texts read from the store, in the store's page.
+    QString widenStore(std::string_view text) const;
     // Where the rows' texts are read from, for any of them.
     SelectedMessages messageSource();
     // The selected rows from the top down, with the store they are read from.
@@ -219,13 +233,15 @@ private:
     // Says what the list holds beyond its rows: where the recovered messages listed come
     // from, or that the folder's index misses messages.
     QLabel* recoveredPanel_ = nullptr;
+    QLabel* encodingPanel_ = nullptr;  // names the store's page
+    QMenu* StoreEncoding1 = nullptr;
     MessageView* PreviewPane = nullptr;
     QTimer previewTimer_;
 
     Registry& registry_;
     UserDialogs& dialogs_;
     const LocaleSettings& locale_;
-    const AnsiCodePage& codePage_;
+    const AnsiCodePage& codePage_;  // the system's: texts the user types
     std::function<void()> postQuit_;
     StoreReader store_;
     QString startStorePath_;  // from the command line

@@ -7,7 +7,7 @@
 namespace mq {
 
 void TForm1::ExportAllFolders1Click() {
-    TExportDialog dialog(dialogs_, codePage_, FolderList, this);
+    TExportDialog dialog(dialogs_, AnsiCodePage::store(), FolderList, this);
     dialog.fill(Pref1);
     if (dialog.exec() != QDialog::Accepted) return;
     dialog.readBack(Pref1);

@@ -51,7 +51,7 @@ void TForm1::ExtractBodyAddresses() {
 }
 
 void TForm1::showFoundAddresses(const mq::FoundAddresses& found, const char* captionSuffix) {
-    TForm5 results(dialogs_, codePage_, this);
+    TForm5 results(dialogs_, AnsiCodePage::store(), this);
     results.AddressList = found.items();
     results.setRowCount(static_cast<int>(results.AddressList.size()));
     results.setWindowTitle(QStringLiteral(" %1").arg(results.AddressList.size()) +

@@ -24,7 +24,7 @@ public:
         ProgressState& state = host_.progress();
         state.ProgressDone = static_cast<std::int32_t>(
             std::find(chosen_.begin(), chosen_.end(), folder) - chosen_.begin());
-        state.ProgressItem = folders_[folder].Name;
+        state.ProgressItem = AnsiCodePage::store().toUtf8(folders_[folder].Name);
         host_.NotifyObservers();
     }
 
@@ -90,7 +90,7 @@ void TForm1::FindMessages1Click() {
 
 void TForm1::FindMessages() {
     PendingSearch.reset();
-    StoreSearch search(store_, codePage_);
+    StoreSearch search(store_, AnsiCodePage::store());
     search.useCache(SearchCache1, store_);
     FindProgress observer(*this, FolderList, PendingFolders);
     SearchOutcome outcome = search.searchStore(FolderList, PendingFolders, PendingQuery, observer);
@@ -126,7 +126,7 @@ void TForm1::showFound(const SearchOutcome& outcome, const QString& words) {
 QString TForm1::unreadableNote(const SearchOutcome& outcome) const {
     if (outcome.unreadable.empty()) return {};
     QStringList names;
-    for (const std::size_t folder : outcome.unreadable) names << widen(FolderList[folder].Name);
+    for (const std::size_t folder : outcome.unreadable) names << widenStore(FolderList[folder].Name);
     return QStringLiteral(" (could not read %1)").arg(names.join(QStringLiteral(", ")));
 }
 
@@ -134,7 +134,7 @@ QString TForm1::folderOfRow(int row) const {
     if (row < 0 || static_cast<std::size_t>(row) >= MessageList.size()) return {};
     const auto index =
         static_cast<std::size_t>(MessageList[static_cast<std::size_t>(row)].InfoIndex);
-    return index < FoundFolders.size() ? widen(FoundFolders[index]) : QString();
+    return index < FoundFolders.size() ? widenStore(FoundFolders[index]) : QString();
 }
 
 std::string TForm1::fileOfRow(int row) const {

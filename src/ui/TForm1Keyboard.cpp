@@ -59,10 +59,10 @@ void TForm1::ShowSource2Click() {
     try {
         if (row < 0 || !readRowText(row, text)) return;
     } catch (const std::exception&) {
-        dialogs_.showError(widen(cannotAccessText(CurrentFile)));
+        dialogs_.showError(widenStore(cannotAccessText(fileOfRow(row))));
         return;
     }
-    auto* source = new TSourceWindow(widen(text), VST1GetText(row, 2), this);
+    auto* source = new TSourceWindow(widenStore(text), VST1GetText(row, 2), this);
     source->show();
 }
 
@@ -96,7 +96,7 @@ TReaderWindow::Navigation TForm1::readerNavigation(int row) {
         try {
             readRowText(static_cast<int>(next), text);
         } catch (const std::exception&) {
-            dialogs_.showError(widen(cannotAccessText(fileOfRow(static_cast<int>(next)))));
+            dialogs_.showError(widenStore(cannotAccessText(fileOfRow(static_cast<int>(next)))));
             return std::nullopt;
         }
         info = MessageList[static_cast<std::size_t>(next)].InfoIndex;

@@ -56,7 +56,7 @@ void TForm1::ShowPreview() {
         }
     } catch (const std::exception&) {
         // A line in the pane: moving through the list must never stop at a box.
-        PreviewPane->showProblem(widen(cannotAccessText(fileOfRow(current.row()))));
+        PreviewPane->showProblem(widenStore(cannotAccessText(fileOfRow(current.row()))));
         return;
     }
     PreviewPane->setFolder(folderOfRow(current.row()));
@@ -68,11 +68,11 @@ void TForm1::VST1DblClick(int row) {
     try {
         if (!readRowText(row, text)) return;
     } catch (const std::exception&) {
-        dialogs_.showError(widen(cannotAccessText(fileOfRow(row))));
+        dialogs_.showError(widenStore(cannotAccessText(fileOfRow(row))));
         return;
     }
     auto* reader =
-        new TReaderWindow(std::move(text), codePage_, locale_, dialogs_,
+        new TReaderWindow(std::move(text), AnsiCodePage::store(), locale_, dialogs_,
                           QString::fromStdString(Pref1.Directory), this, readerNavigation(row));
     reader->setFolder(folderOfRow(row));
     reader->show();

@@ -52,7 +52,7 @@ void TForm1::RecoverMessages1Click() {
     if (!ui->RecoverMessages1->isEnabled()) return;
     progress_.ProgressTotal = ScanSteps;
     progress_.ProgressPrefix = "Scanning ";
-    progress_.ProgressItem = CurrentFile;
+    progress_.ProgressItem = AnsiCodePage::store().toUtf8(CurrentFile);
     progress_.PendingOperation = 5;
     runProgressDialog(QStringLiteral("Recovering messages"));
 
@@ -63,7 +63,7 @@ void TForm1::RecoverMessages1Click() {
     if (found.messages.empty()) {
         dialogs_.showMessage(QStringLiteral("Recover Messages"),
                              QStringLiteral("No messages to recover were found in ") +
-                                 widen(CurrentFile) + QLatin1Char('.'),
+                                 widenStore(CurrentFile) + QLatin1Char('.'),
                              QMessageBox::Information);
         return;
     }
@@ -75,11 +75,11 @@ void TForm1::RecoverMessages() {
     progress_.begin(ScanSteps);
     ScanProgress observer(*this);
     try {
-        RecoveredFolder found = recoverFolder(store_, CurrentFile, observer, codePage_);
+        RecoveredFolder found = recoverFolder(store_, CurrentFile, observer, AnsiCodePage::store());
         if (!progress_.Cancelled) PendingRecovery = std::move(found);
     } catch (const std::exception&) {
         // Locked, gone, or more than the memory there is holds.
-        showError(cannotAccessText(AnsiCodePage::system().toUtf8(CurrentFile)));
+        showError(cannotAccessText(AnsiCodePage::store().toUtf8(CurrentFile)));
         progress_.Cancelled = true;
     }
 }
@@ -96,7 +96,7 @@ void TForm1::showRecovered(RecoveredFolder found) {
         dialogs_.showError(widen(e.what()));
     }
     if (!RecoveredMessages.empty()) {
-        QString text = QStringLiteral("Recovered from ") + widen(CurrentFile) +
+        QString text = QStringLiteral("Recovered from ") + widenStore(CurrentFile) +
                        QStringLiteral(": ") +
                        counted(RecoveredMessages.size(), "message", "messages");
         if (incomplete > 0) text += QStringLiteral(" (%1 incomplete)").arg(incomplete);

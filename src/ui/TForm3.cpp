@@ -1,6 +1,5 @@
 #include "ui/TForm3.h"
 
-#include "platform/AnsiCodePage.h"
 #include "ui/FixedDialog.h"
 #include "ui/ProgressSubject.h"
 #include "ui_TForm3.h"
@@ -136,9 +135,8 @@ void TForm3::UpdateView(TSubjectObserver*) {
     if (state.ProgressItem != shownItem_ || state.ProgressPrefix != shownPrefix_) {
         shownItem_ = state.ProgressItem;
         shownPrefix_ = state.ProgressPrefix;
-        const AnsiCodePage& page = AnsiCodePage::system();
-        ui->LongLabel1->setText(QString::fromStdString(page.toUtf8(shownPrefix_)) +
-                                QString::fromStdString(page.toUtf8(lastComponent(shownItem_))));
+        ui->LongLabel1->setText(QString::fromStdString(shownPrefix_) +
+                                QString::fromStdString(lastComponent(shownItem_)));
     }
     // The frame is drawn by the pass over the event loop that follows at once: the next
     // notification would hold the painting back again.

@@ -160,10 +160,7 @@ void TReaderWindow::SaveAllAttachments1Click() {
 
 void TReaderWindow::ShowSource1Click() {
     if (!source_) {
-        // A NUL would end the text shown; it is shown as U+FFFD, the rest as stored.
-        source_ = new TSourceWindow(widenAnsi(codePage_, view_->storedText())
-                                        .replace(QChar(u'\0'), QChar(QChar::ReplacementCharacter)),
-                                    windowTitle(), this);
+        source_ = new TSourceWindow(widenAnsi(codePage_, view_->storedText()), windowTitle(), this);
         source_->setGeometry(geometry());
     }
     source_->show();

@@ -22,7 +22,8 @@ TSourceWindow::TSourceWindow(const QString& source, const QString& subject, QWid
     SourceView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     SourceView->setLineWrapMode(QPlainTextEdit::NoWrap);
     SourceView->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    SourceView->setPlainText(source);
+    // A NUL would end the text shown; it shows as U+FFFD, the rest as stored.
+    SourceView->setPlainText(QString(source).replace(QChar(u'\0'), QChar(QChar::ReplacementCharacter)));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(SourceView);

@@ -1,5 +1,8 @@
 #include "view/MessageSort.h"
 
+#include "platform/AnsiCodePage.h"
+#include "platform/LocaleCompare.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -92,50 +95,76 @@ std::string numberText(double value, const LocaleSettings& locale) {
     return text;
 }
 
-int compareMessages(const TMessHead& a, const TMessHead& b, int column, bool ascending,
-                    const LocaleSettings& locale) {
-    const TMessHead& first = ascending ? a : b;
-    const TMessHead& second = ascending ? b : a;
+namespace {
+
+std::string_view columnText(const TMessHead& m, int column) {
     switch (column) {
         case 0:
-            return compareText(first.From, second.From);
+            return m.From;
         case 1:
-            return compareText(first.ReplyTo, second.ReplyTo);
+            return m.ReplyTo;
         case 2:
-            return compareText(first.Subject, second.Subject);
-        case 3:
-            return compareText(first.To, second.To);
-        case 4:
-            return compareText(numberText(first.Received, locale),
-                               numberText(second.Received, locale));
+            return m.Subject;
         default:
-            return 0;
+            return m.To;
     }
 }
 
-void sortMessageList(std::vector<TMessHead>& list, int column, bool ascending,
-                     const LocaleSettings& locale) {
-    if (column < 0 || column >= MessageColumnCount) return;
-    if (column != static_cast<int>(MessageColumn::Received)) {
-        std::sort(list.begin(), list.end(), [&](const TMessHead& a, const TMessHead& b) {
-            return compareMessages(a, b, column, ascending, locale) < 0;
-        });
-        return;
-    }
+// Store texts compare as the characters they stand for in the store's page, under the
+// user's locale ignoring case: bytes alone would order a double-byte page's texts by their
+// lead bytes.
+int compareStoreText(std::string_view a, std::string_view b) {
+    // Rows of one record share its texts; however long, they are equal.
+    if (a.data() == b.data() && a.size() == b.size()) return 0;
+    const AnsiCodePage& page = AnsiCodePage::store();
+    return localeCompareIgnoreCase(page.widen(a), page.widen(b));
+}
 
-    // The key text is built once per record rather than once per comparison.
-    std::vector<std::string> keys;
-    keys.reserve(list.size());
-    for (const TMessHead& m : list) keys.push_back(numberText(m.Received, locale));
+// Reorders `list` by the keys, built once per record rather than once per comparison.
+template <typename Key, typename Compare>
+void sortByKeys(std::vector<TMessHead>& list, std::vector<Key> keys, bool ascending,
+                Compare compare) {
     std::vector<std::size_t> order(list.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return ascending ? compareText(keys[a], keys[b]) < 0 : compareText(keys[b], keys[a]) < 0;
+        return ascending ? compare(keys[a], keys[b]) < 0 : compare(keys[b], keys[a]) < 0;
     });
     std::vector<TMessHead> sorted;
     sorted.reserve(list.size());
     for (std::size_t index : order) sorted.push_back(std::move(list[index]));
     list = std::move(sorted);
+}
+
+}  // namespace
+
+int compareMessages(const TMessHead& a, const TMessHead& b, int column, bool ascending,
+                    const LocaleSettings& locale) {
+    if (column < 0 || column >= MessageColumnCount) return 0;
+    const TMessHead& first = ascending ? a : b;
+    const TMessHead& second = ascending ? b : a;
+    if (column == static_cast<int>(MessageColumn::Received))
+        return compareText(numberText(first.Received, locale), numberText(second.Received, locale));
+    return compareStoreText(columnText(first, column), columnText(second, column));
+}
+
+void sortMessageList(std::vector<TMessHead>& list, int column, bool ascending,
+                     const LocaleSettings& locale) {
+    if (column < 0 || column >= MessageColumnCount) return;
+    if (column == static_cast<int>(MessageColumn::Received)) {
+        std::vector<std::string> keys;
+        keys.reserve(list.size());
+        for (const TMessHead& m : list) keys.push_back(numberText(m.Received, locale));
+        sortByKeys(list, std::move(keys), ascending, compareText);
+        return;
+    }
+    const AnsiCodePage& page = AnsiCodePage::store();
+    std::vector<std::u16string> keys;
+    keys.reserve(list.size());
+    for (const TMessHead& m : list) keys.push_back(page.widen(columnText(m, column)));
+    sortByKeys(list, std::move(keys), ascending,
+               [](const std::u16string& a, const std::u16string& b) {
+                   return localeCompareIgnoreCase(a, b);
+               });
 }
 
 }  // namespace mq

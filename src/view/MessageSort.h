@@ -21,8 +21,10 @@ int compareText(std::string_view a, std::string_view b);
 // padded to 16 decimals, the integer part grouped with the user's thousands separator.
 std::string numberText(double value, const LocaleSettings& locale);
 
-// The comparison rule of one column and direction: negative when a goes before b.
-// Columns outside 0..4 compare equal.
+// The comparison rule of one column and direction: negative when a goes before b. The
+// texts of columns 0 to 3 compare as characters of the store's page under the user's locale,
+// ignoring case; "Received" by its number text (compareText). Columns outside 0..4 compare
+// equal.
 int compareMessages(const TMessHead& a, const TMessHead& b, int column, bool ascending,
                     const LocaleSettings& locale);
 

@@ -12,8 +12,8 @@ namespace mq {
 struct ProgressState {
     std::int32_t ProgressTotal = 0;
     std::int32_t ProgressDone = 0;
-    // 8-bit text: a file name or a subject; before a single-file save the target path, in
-    // UTF-8 as the file system names it
+    // UTF-8, like the prefix: a file name, a subject, or before a single-file save the target
+    // path
     std::string ProgressItem;
     std::string ProgressPrefix;  // "Saving Message: ", "Adding Message: ", "Scanning Message: "
     // 1 individual files, 2 single file, 3 body addresses, 4 export of whole folders,

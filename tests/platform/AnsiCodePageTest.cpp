@@ -22,17 +22,45 @@ TEST(AnsiCodePage, EveryByteOfASingleBytePageRoundTrips) {
 
 TEST(AnsiCodePage, BytesBecomeThePagesCharacters) {
     const AnsiCodePage western(1252);
-    EXPECT_EQ(western.widenByte(0x80), u'\u20AC');
-    EXPECT_EQ(western.widenByte(0x81), u'\u0081');  // undefined: the C1 control
-    EXPECT_EQ(western.widenByte(0x9D), u'\u009D');
-    EXPECT_EQ(western.widenByte(0xE9), u'\u00E9');
+    EXPECT_EQ(western.widen("\x80")[0], u'\u20AC');
+    EXPECT_EQ(western.widen("\x81")[0], u'\u0081');  // undefined: the C1 control
+    EXPECT_EQ(western.widen("\x9D")[0], u'\u009D');
+    EXPECT_EQ(western.widen("\xE9")[0], u'\u00E9');
     EXPECT_EQ(western.toUtf8("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
-    EXPECT_EQ(AnsiCodePage(1250).widenByte(0x8A), u'\u0160');
-    EXPECT_EQ(AnsiCodePage(1251).widenByte(0xC0), u'\u0410');
-    EXPECT_EQ(AnsiCodePage(1253).widenByte(0xC1), u'\u0391');
+    EXPECT_EQ(AnsiCodePage(1250).widen("\x8A")[0], u'\u0160');
+    EXPECT_EQ(AnsiCodePage(1251).widen("\xC0")[0], u'\u0410');
+    EXPECT_EQ(AnsiCodePage(1253).widen("\xC1")[0], u'\u0391');
     // Characters outside the page, a character beyond U+FFFF included, become one '?' each.
     EXPECT_EQ(western.fromUtf16(u"a\u0410\U0001F600b"), "a??b");
     EXPECT_EQ(western.fromUtf8("x\xC3(y"), "x?(y");
+}
+
+// Double-byte texts convert whole: a character's two bytes stay together, a second byte
+// that is ASCII ('\\' in Shift-JIS) is no character of its own, and a byte that starts no
+// character shows as one U+FFFD where it stood.
+TEST(AnsiCodePage, DoubleBytePagesConvertWholeTexts) {
+    struct Case {
+        int codePage;
+        std::string bytes;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {932, "\x95\x5C\x8E\xA6", u"\u8868\u793A"},  // 表示
+        {936, "\xD6\xD0\xCE\xC4", u"\u4E2D\u6587"},  // 中文
+        {949, "\xC7\xD1\xB1\xB9", u"\uD55C\uAD6D"},  // 한국
+        {950, "\xA4\xA4\xA4\xE5", u"\u4E2D\u6587"},  // 中文
+    };
+    for (const Case& c : cases) {
+        const AnsiCodePage page(c.codePage);
+        EXPECT_TRUE(page.isDoubleByte());
+        EXPECT_EQ(page.widen("a" + c.bytes + "b"), u"a" + c.text + u"b") << c.codePage;
+        EXPECT_EQ(page.fromUtf16(u"a" + c.text + u"\u0E01b"), "a" + c.bytes + "?b") << c.codePage;
+        EXPECT_EQ(page.fromUtf8(page.toUtf8(c.bytes)), c.bytes) << c.codePage;
+        // A lead byte cut off at the end, and one followed by a byte that ends no character.
+        EXPECT_EQ(page.widen(c.bytes.substr(0, 3)), c.text.substr(0, 1) + u"\uFFFD");
+        EXPECT_EQ(page.widen(c.bytes.substr(0, 1) + "\n" + c.bytes.substr(0, 2)),
+                  u"\uFFFD\n" + c.text.substr(0, 1));
+    }
 }
 
 TEST(AnsiCodePage, LocaleNamesSelectThePageWindowsWouldUse) {
@@ -50,8 +78,11 @@ TEST(AnsiCodePage, LocaleNamesSelectThePageWindowsWouldUse) {
     EXPECT_EQ(AnsiCodePage::codePageForLocale("lt_LT"), 1257);
     EXPECT_EQ(AnsiCodePage::codePageForLocale("vi_VN"), 1258);
     EXPECT_EQ(AnsiCodePage::codePageForLocale("th_TH.UTF-8"), 874);
-    EXPECT_EQ(AnsiCodePage::codePageForLocale("ja_JP.UTF-8"), 1252);  // multi-byte: not used
-    EXPECT_EQ(AnsiCodePage::codePageForLocale("pt_BR"), 1252);        // "pt" is not "pl"
+    EXPECT_EQ(AnsiCodePage::codePageForLocale("ja_JP.UTF-8"), 932);
+    EXPECT_EQ(AnsiCodePage::codePageForLocale("zh_CN.UTF-8"), 936);
+    EXPECT_EQ(AnsiCodePage::codePageForLocale("zh_TW.UTF-8"), 950);
+    EXPECT_EQ(AnsiCodePage::codePageForLocale("ko_KR.UTF-8"), 949);
+    EXPECT_EQ(AnsiCodePage::codePageForLocale("pt_BR"), 1252);  // "pt" is not "pl"
 }
 
 TEST(Unicode, Utf8DecodingRejectsWhatIsNotACharacter) {

@@ -125,8 +125,7 @@ TEST(FileNameText, RemoveCleanAndStrip) {
     EXPECT_EQ(StripTrailingBackslash(""), "");
     EXPECT_EQ(fileSystemPath("dir" + sep, "a.eml"), "dir" + sep + "a.eml");
     EXPECT_EQ(fileSystemPath("dir", "a.eml"), "dir" + sep + "a.eml");
-    // The folder is named as the file system names it; only the name is an 8-bit text.
-    EXPECT_EQ(fileSystemPath("d\xC4\x99", "\xE9.eml"), "d\xC4\x99" + sep + "\xC3\xA9.eml");
+    EXPECT_EQ(fileSystemPath("d\xC4\x99", "\xC3\xA9.eml"), "d\xC4\x99" + sep + "\xC3\xA9.eml");
 }
 
 // A sender's attachment name: one plain file inside the chosen folder, never a path, a
@@ -237,11 +236,24 @@ TEST(MakeUniqueFileName, LongNamesAreCutWithoutReplacingAnything) {
     // units on Windows, one for it. A character is never split.
     if (test::underWine())
         GTEST_SKIP() << "Wine keeps files on a Linux file system, whose names hold 255 bytes";
-    const std::size_t units = fileNameUnits(u'\u00E9');
-    const std::string accented(300, '\xE9');
-    EXPECT_EQ(saveOne(message(accented), pref, list), std::string(255 / units, '\xE9'));
+    const auto repeated = [](std::string_view text, std::size_t count) {
+        std::string out;
+        for (std::size_t i = 0; i < count; ++i) out += text;
+        return out;
+    };
+    const std::size_t units = fileNameUnits(2);
+    const std::string accented(300, '\xE9');  // in the store's page, 1252 here
+    EXPECT_EQ(saveOne(message(accented), pref, list), repeated("\u00E9", 255 / units));
     EXPECT_EQ(saveOne(message(accented), pref, list),
-              std::string((255 - 7) / units, '\xE9') + "(2).eml");
+              repeated("\u00E9", (255 - 7) / units) + "(2).eml");
+
+    // A Shift-JIS subject: 'a' and a hundred HIRAGANA A, three UTF-8 bytes each, so the
+    // cut falls inside a character and takes all of it.
+    AnsiCodePage::setStore(932);
+    const std::string japanese = "a" + repeated("\x82\xA0", 100);
+    const std::size_t kana = std::min<std::size_t>(100, (255 - 1) / fileNameUnits(3));
+    EXPECT_EQ(saveOne(message(japanese), pref, list), "a" + repeated("\u3042", kana));
+    AnsiCodePage::setStore(AnsiCodePage::system().codePage());
 }
 
 // Names Windows would take for a device, or change behind our back, are saved under names
@@ -252,17 +264,17 @@ TEST(MakeUniqueFileName, NamesWindowsWouldChangeGetNamesItKeeps) {
     pref.EncloseItems = false;
     FileList list;
     const std::pair<std::string, std::string> cases[] = {
-        {"con", "con_.eml"},         {"AUX", "AUX_.eml"},
-        {"Nul.tar", "Nul_.tar.eml"}, {"prn .note", "prn_ .note.eml"},
-        {"com1", "com1_.eml"},       {"LPT9", "LPT9_.eml"},
-        {"lpt\xB9", "lpt\xB9_.eml"},  // a superscript one is a digit to Windows
-        {"COM10", "COM10.eml"},      {"console", "console.eml"},
+        {"con", "con_.eml"},           {"AUX", "AUX_.eml"},
+        {"Nul.tar", "Nul_.tar.eml"},   {"prn .note", "prn_ .note.eml"},
+        {"com1", "com1_.eml"},         {"LPT9", "LPT9_.eml"},
+        {"lpt\xB9", "lpt\u00B9_.eml"},  // a superscript one is a digit to Windows
+        {"COM10", "COM10.eml"},        {"console", "console.eml"},
         {"CON", "CON(2).eml"},  // the marked name is taken now
     };
     std::set<std::string> expected;
     for (const auto& [subject, name] : cases) {
         EXPECT_EQ(saveOne(message(subject), pref, list), name) << subject;
-        expected.insert(AnsiCodePage::system().toUtf8(name));
+        expected.insert(name);
     }
     // Without an extension, trailing dots and blanks go; nothing left is "_".
     pref.Default_Extension = "";

@@ -39,8 +39,8 @@ TEST(SaveToFiles, EachFileHoldsTheStoredBytesUnderItsComposedName) {
     SaveMessagesToFiles(host, store.all(), store.pref, store.items, store.fileList);
 
     EXPECT_TRUE(host.errors.empty());
-    // On disk the 8-bit name is in the file system's encoding.
-    const std::string eightBit = AnsiCodePage::system().toUtf8("[Tr\xe9s].eml");
+    // On disk the name is the subject converted from the store's page.
+    const std::string eightBit = AnsiCodePage::store().toUtf8("[Tr\xe9s].eml");
     EXPECT_EQ(namesIn(store.outDir),
               (std::vector<std::string>{"[One].eml", eightBit, "[Two  part ].eml", "[].eml"}));
     EXPECT_EQ(readFile(store.outDir / "[One].eml"), first);

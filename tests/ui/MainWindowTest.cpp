@@ -167,7 +167,7 @@ private slots:
 
         // A sort of the user's own is undone when the folder is chosen again.
         f.clickHeader(0);
-        QCOMPARE(column(f, 0), QStringList({"_x", "Bob", "alice"}));
+        QCOMPARE(column(f, 0), QStringList({"Bob", "alice", "_x"}));
         f.clickFolder("Empty");
         QCOMPARE(f.list()->model()->rowCount(), 0);
         QCOMPARE(f.statusCounts(), QString("Displayed: 0   Selected: 0"));
@@ -256,8 +256,8 @@ private slots:
         QCOMPARE(modelOf(f)->headerImageIndex(4), -1);
         QCOMPARE(f.statusCounts(), QString("Displayed: 3   Selected: 0"));
         QCOMPARE(enabledCommandSurfaces(form), 0);
-        f.clickHeader(0);
-        QCOMPARE(column(f, 0), QStringList({"alice", "Bob", "_x"}));
+        f.clickHeader(0);  // ignoring case, '_' before the letters
+        QCOMPARE(column(f, 0), QStringList({"_x", "alice", "Bob"}));
         QCOMPARE(modelOf(f)->headerImageIndex(0), ImageList1::SortedAscending);
 
         // In an empty folder a click only sets the glyph and the direction.

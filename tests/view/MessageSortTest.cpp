@@ -84,8 +84,9 @@ TEST(SortMessageList, TenRules) {
         std::vector<int> expected;
     };
     const Case cases[] = {
-        {0, true, {3, 0, 1, 2}},
-        {0, false, {2, 1, 0, 3}},
+        // Store texts: as characters ignoring case, so '_' goes before the letters.
+        {0, true, {3, 2, 0, 1}},
+        {0, false, {1, 0, 2, 3}},
         {1, true, {2, 1, 0, 3}},
         {1, false, {3, 0, 1, 2}},
         {3, true, {2, 1, 0, 3}},

@@ -6,6 +6,7 @@
 #include "platform/Registry.h"
 #include "search/StoreSearch.h"
 #include "store/DateTime.h"
+#include "store/StoreCodePage.h"
 #include "store/StoreReader.h"
 #include "store/StoreSource.h"
 
@@ -97,9 +98,9 @@ public:
 
 }  // namespace
 
-int runFind(const std::vector<std::string>& args,
+int runFind(const std::vector<std::string>& args, std::optional<int> codePage,
             const std::function<void(const nlohmann::ordered_json&)>& print) {
-    const AnsiCodePage& page = AnsiCodePage::system();
+    const AnsiCodePage& page = AnsiCodePage::store();
     FindArguments found;
     try {
         found = parseFind(args);
@@ -118,17 +119,16 @@ int runFind(const std::vector<std::string>& args,
             reader.emplace(*registry);
         }
         reader->Read_OE_File("folders.dbx", &folders);
+        AnsiCodePage::setStore(storeCodePage(*reader, folders, codePage));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mailquarry-dump: the store cannot be read: %s\n", e.what());
         return 1;
     }
-    std::vector<std::string> names;
-    for (const std::string& name : found.folders) names.push_back(page.fromUtf8(name));
     std::string unknown;
-    const auto chosen = foldersNamed(folders, names, unknown);
+    const auto chosen = foldersNamed(folders, found.folders, page, unknown);
     if (!chosen) {
         std::fprintf(stderr, "mailquarry-dump: the store has no folder with messages named %s\n",
-                     page.toUtf8(unknown).c_str());
+                     unknown.c_str());
         return 1;
     }
 

@@ -7,7 +7,7 @@ namespace mq {
 namespace {
 
 std::string widened(const std::string& text) {
-    return AnsiCodePage::system().toUtf8(text);
+    return AnsiCodePage::store().toUtf8(text);
 }
 
 }  // namespace

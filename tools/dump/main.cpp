@@ -15,6 +15,7 @@
 #include "store/LittleEndian.h"
 #include "store/RawHeaderField.h"
 #include "store/RecoveryScan.h"
+#include "store/StoreCodePage.h"
 #include "store/StoreReader.h"
 
 #include <algorithm>
@@ -25,6 +26,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -59,7 +61,10 @@ constexpr const char* usage =
 #endif
     "\n"
     "PATH is a store folder (the folder holding folders.dbx), a folder of loose .dbx files\n"
-    "or a single .dbx file; without it, the store the registry names (its \"Store Root\").\n";
+    "or a single .dbx file; without it, the store the registry names (its \"Store Root\").\n"
+    "Store texts print as UTF-8, converted from the store's code page: --code-page N before\n"
+    "the command names it (874, 932, 936, 949, 950, 1250 to 1258); without it, the page the\n"
+    "store's messages declare most often, else the one of the locale.\n";
 
 class UsageError : public std::runtime_error {
 public:
@@ -74,6 +79,36 @@ public:
 };
 
 bool textOutput = false;
+std::optional<int> chosenCodePage;
+
+// Reads store texts in the chosen page, else in the one guessed from `folders` (of the store
+// `reader` reads).
+void useStoreCodePage(mq::StoreReader& reader, const mq::FolderList& folders) {
+    mq::AnsiCodePage::setStore(mq::storeCodePage(reader, folders, chosenCodePage));
+}
+
+// The page of the store that holds the file: guessed from the folders beside it, or from the
+// file alone when it lies outside a store.
+void useCodePageOfFileStore(const std::string& path) {
+    if (chosenCodePage) {
+        mq::AnsiCodePage::setStore(*chosenCodePage);
+        return;
+    }
+    const std::filesystem::path file(path);
+    mq::StoreReader reader(file.has_parent_path() ? file.parent_path().string() : ".");
+    mq::FolderList folders;
+    try {
+        reader.Read_OE_File("folders.dbx", &folders);
+    } catch (const std::exception&) {
+        folders.clear();
+    }
+    if (folders.empty()) {
+        mq::Toe5_FolderInfo alone;
+        alone.FileName = file.filename().string();
+        folders.push_back(std::move(alone));
+    }
+    useStoreCodePage(reader, folders);
+}
 
 void print(const Json& object) {
     if (textOutput) {
@@ -186,7 +221,7 @@ void dumpText(const std::string& path, std::int32_t position) {
 
 #ifdef MAILQUARRY_WITH_MESSAGE
 void dumpShow(const std::string& path, std::int32_t position) {
-    print(mq::toJson(mq::decodeMessage(readText(path, position), mq::AnsiCodePage::system())));
+    print(mq::toJson(mq::decodeMessage(readText(path, position), mq::AnsiCodePage::store())));
 }
 #endif
 
@@ -207,6 +242,7 @@ void dumpStore(const std::string* path) {
     const std::string folder = reader.source().storePath();
     mq::FolderList list;
     reader.Read_OE_File("folders.dbx", &list);
+    useStoreCodePage(reader, list);
     if (textOutput) {
         std::cout << "Store folder: " << folder << "\n\n";
         for (const auto& f : list) print(mq::toJson(f));
@@ -218,19 +254,30 @@ void dumpStore(const std::string* path) {
 }
 
 int run(std::vector<std::string> args) {
-    if (!args.empty() && args[0] == "--text") {
-        textOutput = true;
+    while (!args.empty() && (args[0] == "--text" || args[0] == "--code-page")) {
+        if (args[0] == "--code-page") {
+            if (args.size() < 2) throw UsageError("--code-page needs a value");
+            const int page = parseNumber<int>(args[1], "code page");
+            if (!mq::AnsiCodePage::isWindowsPage(page))
+                throw UsageError("not a Windows ANSI code page: " + args[1]);
+            chosenCodePage = page;
+            args.erase(args.begin());
+        } else {
+            textOutput = true;
+        }
         args.erase(args.begin());
     }
     if (std::find(args.begin(), args.end(), "--help") != args.end()) {
         std::cout << usage;
         return 0;
     }
+    if (args.size() >= 2 && args[0] != "store" && args[0] != "find")
+        useCodePageOfFileStore(args[1]);
     if (args.empty()) throw UsageError("no command given");
     const std::string& command = args[0];
     if (command.starts_with("-")) throw UsageError("unknown option " + command);
 #ifdef MAILQUARRY_WITH_SEARCH
-    if (command == "find") return mq::runFind({args.begin() + 1, args.end()}, print);
+    if (command == "find") return mq::runFind({args.begin() + 1, args.end()}, chosenCodePage, print);
 #endif
     if (command == "records" && (args.size() == 2 || args.size() == 3)) {
         const std::string kind = args.size() == 3 ? args[2] : "";

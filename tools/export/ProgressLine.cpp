@@ -24,17 +24,9 @@ constexpr auto RedrawInterval = std::chrono::milliseconds(100);
 
 std::string consoleText(const std::string& text) {
 #ifdef _WIN32
+    return AnsiCodePage::system().fromUtf8(text);
+#else
     return text;
-#else
-    return AnsiCodePage::system().toUtf8(text);
-#endif
-}
-
-std::string consoleTextFromUtf8(const std::string& utf8) {
-#ifdef _WIN32
-    return AnsiCodePage::system().fromUtf8(utf8);
-#else
-    return utf8;
 #endif
 }
 
@@ -79,9 +71,15 @@ void ProgressLine::draw() {
     line.append(std::size_t(filled), '#').append(std::size_t(BarWidth - filled), '-');
     line.append("] ").append(std::to_string(state_.ProgressDone)).push_back('/');
     line.append(std::to_string(state_.ProgressTotal)).append(" ").append(state_.ProgressPrefix);
-    // Cut in the 8-bit text, where a character is a byte, before it is encoded.
-    if (line.size() > LineWidth) line.resize(LineWidth);
-    const std::size_t width = line.size();
+    // Cut between characters (UTF-8), counting one column for each.
+    std::size_t width = 0;
+    std::size_t end = 0;
+    for (; end < line.size(); ++end) {
+        if ((static_cast<unsigned char>(line[end]) & 0xC0) == 0x80) continue;
+        if (width == LineWidth) break;
+        ++width;
+    }
+    line.resize(end);
     // Blanks over what a longer line before left on the screen.
     if (width < drawnWidth_) line.append(drawnWidth_ - width, ' ');
     drawnWidth_ = width;

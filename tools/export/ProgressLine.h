@@ -36,9 +36,7 @@ private:
     std::vector<std::pair<int, void (*)(int)>> previousHandlers_;
 };
 
-// Store texts (8-bit, the ANSI code page) as the console shows them.
+// Texts (UTF-8) as the console shows them: in the ANSI page on Windows.
 std::string consoleText(const std::string& text);
-// UTF-8 texts (the summary) as the console shows them: in the ANSI page on Windows.
-std::string consoleTextFromUtf8(const std::string& utf8);
 
 }  // namespace mq

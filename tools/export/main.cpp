@@ -10,6 +10,7 @@
 #include "platform/RegistryError.h"
 #include "save/FileNameItems.h"
 #include "save/TPref.h"
+#include "store/StoreCodePage.h"
 #include "store/StoreReader.h"
 #ifdef MAILQUARRY_WITH_RECOVER
 #include "recover/RecoveredFolders.h"
@@ -19,6 +20,7 @@
 #endif
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -32,7 +34,7 @@ namespace {
 constexpr const char* Help =
     "usage: mailquarry-export [--recover] [--store PATH] [--format mbox|eml] [--folder NAME]...\n"
     "                         [--match QUERY [--in FIELDS] [--after DATE] [--before DATE]]\n"
-    "                         OUTDIR\n"
+    "                         [--code-page N] OUTDIR\n"
     "\n"
     "Exports the folders of an Outlook Express 5 mail store into OUTDIR, which is made\n"
     "when missing. The store is only read.\n"
@@ -46,6 +48,9 @@ constexpr const char* Help =
     "                 per message, named by Mailquarry's save preferences\n"
     "  --folder NAME  only this folder: its name, or its path such as Projects/Nordlicht;\n"
     "                 may be given more than once (default: every folder with messages)\n"
+    "  --code-page N  the code page the store's texts (folder names, subjects) were written\n"
+    "                 in: 874, 932, 936, 949, 950, 1250 to 1258 (default: the page the\n"
+    "                 store's messages declare most often, else the one of the locale)\n"
     "  --recover      instead of the messages a folder lists, the ones its index no longer\n"
     "                 reaches: a scan of each folder's file finds their texts, which are\n"
     "                 written as they remain (cut short where a block was overwritten);\n"
@@ -75,26 +80,21 @@ struct Arguments {
     std::optional<std::string> store;
     bool recover = false;
     mq::ExportFormat format = mq::ExportFormat::Mbox;
-    std::vector<std::string> folders;  // 8-bit texts, like the store's names
-    std::string target;                // UTF-8, as the file calls take it
+    std::vector<std::string> folders;  // UTF-8
+    std::optional<int> codePage;
+    std::string target;  // UTF-8, as the file calls take it
     bool help = false;
     std::optional<std::string> match;  // UTF-8, as typed
     std::optional<std::string> fields, after, before;
 };
 
-// A command-line text as the store's 8-bit texts: they are that already on Windows.
-std::string eightBit(const std::string& argument, const char* what) {
-#ifdef _WIN32
-    (void)what;
-    return argument;
-#else
-    const mq::AnsiCodePage& page = mq::AnsiCodePage::system();
-    std::string text = page.fromUtf8(argument);
-    if (page.toUtf8(text) != argument)
-        throw UsageError(std::string(what) + " holds characters that code page " +
-                         std::to_string(page.codePage()) + " cannot write: " + argument);
-    return text;
-#endif
+int codePageArgument(const std::string& text) {
+    int page = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), page);
+    if (error != std::errc() || end != text.data() + text.size() ||
+        !mq::AnsiCodePage::isWindowsPage(page))
+        throw UsageError("not a Windows ANSI code page: " + text);
+    return page;
 }
 
 Arguments parse(int argc, char** argv) {
@@ -121,7 +121,9 @@ Arguments parse(int argc, char** argv) {
             if (!format) throw UsageError("unknown format " + name + " (mbox or eml)");
             args.format = *format;
         } else if (arg == "--folder") {
-            args.folders.push_back(eightBit(value(), "the folder name"));
+            args.folders.push_back(mq::commandLinePath(value()));
+        } else if (arg == "--code-page") {
+            args.codePage = codePageArgument(value());
         } else if (arg == "--match" || arg == "--in" || arg == "--after" || arg == "--before") {
 #ifndef MAILQUARRY_WITH_SEARCH
             throw UsageError("this build cannot find messages: it has no GMime");
@@ -151,7 +153,7 @@ Arguments parse(int argc, char** argv) {
 std::vector<std::size_t> chosenFolders(const mq::FolderList& folders,
                                        const std::vector<std::string>& names) {
     std::string unknown;
-    auto chosen = mq::foldersNamed(folders, names, unknown);
+    auto chosen = mq::foldersNamed(folders, names, mq::AnsiCodePage::store(), unknown);
     if (!chosen)
         throw UsageError("the store has no folder with messages named " + mq::consoleText(unknown));
     return *std::move(chosen);
@@ -222,6 +224,7 @@ int run(const Arguments& args) {
                      mq::consoleText(e.what()).c_str());
         return 1;
     }
+    mq::AnsiCodePage::setStore(mq::storeCodePage(reader, folders, args.codePage));
 
     const mq::TPref pref = preferences(*user);
     mq::FileNameItems items;
@@ -231,13 +234,13 @@ int run(const Arguments& args) {
     mq::FolderMessages* source = &reader;
 #ifdef MAILQUARRY_WITH_RECOVER
     Interruptible scan(progress);
-    mq::RecoveredFolders recovered(reader, scan, mq::AnsiCodePage::system());
+    mq::RecoveredFolders recovered(reader, scan, mq::AnsiCodePage::store());
     if (args.recover) source = &recovered;
 #endif
 #ifdef MAILQUARRY_WITH_SEARCH
     std::optional<mq::MatchingMessages> matching;
     if (args.match) {
-        matching.emplace(*source, mq::AnsiCodePage::system(), searchQuery(args), progress);
+        matching.emplace(*source, mq::AnsiCodePage::store(), searchQuery(args), progress);
         source = &*matching;
     }
 #endif
@@ -252,7 +255,7 @@ int run(const Arguments& args) {
         mq::ExportAllFolders(progress, *source, folders, plan, pref, items);
     progress.finish();
     std::printf("%s\n",
-                mq::consoleTextFromUtf8(mq::exportSummaryText(summary, args.target)).c_str());
+                mq::consoleText(mq::exportSummaryText(summary, args.target)).c_str());
     return summary.complete() ? 0 : 2;
 }
 

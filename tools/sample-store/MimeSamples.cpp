@@ -183,8 +183,7 @@ const Sample samples[] = {
 
 }  // namespace
 
-std::vector<DbxMessage> mimeSampleMessages(std::uint32_t firstNumber) {
-    const AnsiCodePage page(1252);
+std::vector<DbxMessage> mimeSampleMessages(std::uint32_t firstNumber, const AnsiCodePage& page) {
     std::vector<DbxMessage> out;
     for (const Sample& s : samples) {
         DbxMessage m;

@@ -19,10 +19,22 @@ namespace mq {
 
 namespace {
 
-// Texts are written here in UTF-8 and stored in code page 1252, as a Western mail client
-// stores them.
-std::string ansi(const std::string& utf8) {
-    return AnsiCodePage(1252).fromUtf8(utf8);
+// The charset the mail client declared for what it wrote on a machine with the page.
+std::string charsetOf(int codePage) {
+    switch (codePage) {
+        case 932:
+            return "shift_jis";
+        case 936:
+            return "gb2312";
+        case 949:
+            return "ks_c_5601-1987";
+        case 950:
+            return "big5";
+        case 1252:
+            return "iso-8859-1";
+        default:
+            return "windows-" + std::to_string(codePage);
+    }
 }
 
 struct Person {
@@ -178,7 +190,10 @@ const Zone zones[] = {{60}, {120}, {0}, {-300}, {-480}, {330}};
 
 enum class Box { Received, Sent, Draft };
 
-DbxMessage makeMessage(SeededRandom& rnd, std::uint32_t number, Box box) {
+// Texts are written here in UTF-8 and stored in the machine's page, as the mail client
+// stores them: characters the page lacks become '?'.
+DbxMessage makeMessage(SeededRandom& rnd, std::uint32_t number, Box box, const AnsiCodePage& page) {
+    const auto ansi = [&page](const std::string& utf8) { return page.fromUtf8(utf8); };
     const Person& contact = rnd.pick(contacts);
     const Person& from = box == Box::Received ? contact : owner;
     const Person& to = box == Box::Received ? owner : contact;
@@ -219,7 +234,7 @@ DbxMessage makeMessage(SeededRandom& rnd, std::uint32_t number, Box box) {
     text += "Date: " + mailDate(sent, zone) + "\r\n";
     if (box != Box::Draft) text += "Message-ID: " + messageId + "\r\n";
     text += "MIME-Version: 1.0\r\n";
-    text += "Content-Type: text/plain;\r\n\tcharset=\"iso-8859-1\"\r\n";
+    text += "Content-Type: text/plain;\r\n\tcharset=\"" + charsetOf(page.codePage()) + "\"\r\n";
     text +=
         std::string("Content-Transfer-Encoding: ") + (qp ? "quoted-printable" : "8bit") + "\r\n";
     text += "X-Priority: 3\r\n\r\n";
@@ -242,32 +257,36 @@ DbxMessage makeMessage(SeededRandom& rnd, std::uint32_t number, Box box) {
     return m;
 }
 
-std::vector<DbxMessage> folderMessages(std::uint64_t seed, std::size_t count, Box box) {
+std::vector<DbxMessage> folderMessages(std::uint64_t seed, std::size_t count, Box box,
+                                       const AnsiCodePage& page) {
     SeededRandom rnd(seed);
     std::vector<DbxMessage> out;
     for (std::size_t i = 0; i < count; ++i) {
-        out.push_back(makeMessage(rnd, static_cast<std::uint32_t>(i + 1), box));
+        out.push_back(makeMessage(rnd, static_cast<std::uint32_t>(i + 1), box, page));
     }
     return out;
 }
 
 }  // namespace
 
-std::filesystem::path writeSampleStore(const std::filesystem::path& dir) {
+std::filesystem::path writeSampleStore(const std::filesystem::path& dir, int codePage) {
+    const AnsiCodePage page(codePage);
     StoreBuilder store;
     store.setFolderListName("Folders.dbx");
-    std::vector<DbxMessage> inbox = folderMessages(1, 220, Box::Received);
-    for (DbxMessage& m : mimeSampleMessages(221)) inbox.push_back(std::move(m));
+    std::vector<DbxMessage> inbox = folderMessages(1, 220, Box::Received, page);
+    for (DbxMessage& m : mimeSampleMessages(221, page)) inbox.push_back(std::move(m));
     store.addFolder("Inbox", "Inbox.dbx", std::move(inbox));
     store.addFolder("Outbox", "Outbox.dbx");
-    store.addFolder("Sent Items", "Sent Items.dbx", folderMessages(2, 70, Box::Sent));
-    store.addFolder("Deleted Items", "Deleted Items.dbx", folderMessages(3, 45, Box::Received));
-    store.addFolder("Drafts", "Drafts.dbx", folderMessages(4, 6, Box::Draft));
+    store.addFolder("Sent Items", "Sent Items.dbx", folderMessages(2, 70, Box::Sent, page));
+    store.addFolder("Deleted Items", "Deleted Items.dbx",
+                    folderMessages(3, 45, Box::Received, page));
+    store.addFolder("Drafts", "Drafts.dbx", folderMessages(4, 6, Box::Draft, page));
     const auto projects =
-        store.addFolder("Projects", "Projects.dbx", folderMessages(5, 40, Box::Received));
-    store.addFolder("Nordlicht", "Nordlicht.dbx", folderMessages(6, 25, Box::Received), projects);
+        store.addFolder("Projects", "Projects.dbx", folderMessages(5, 40, Box::Received, page));
+    store.addFolder("Nordlicht", "Nordlicht.dbx", folderMessages(6, 25, Box::Received, page),
+                    projects);
     store.addFolder("Family & Friends", "Family & Friends.dbx",
-                    folderMessages(7, 30, Box::Received));
+                    folderMessages(7, 30, Box::Received, page));
 
     const std::filesystem::path storeDir = dir / "store";
     store.write(storeDir);

@@ -10,6 +10,8 @@ namespace mq {
 // program reads with XDG_CONFIG_HOME=dir/config (dir/config/mailquarry/user.reg); on Windows,
 // where the program reads the real registry, it is dir/mailquarry-sample.reg to import, in
 // UTF-16 as the registry editor writes them.
-std::filesystem::path writeSampleStore(const std::filesystem::path& dir);
+// `codePage` is the ANSI page of the machine the store imitates: its index texts are in that
+// page and its own messages declare it.
+std::filesystem::path writeSampleStore(const std::filesystem::path& dir, int codePage = 1252);
 
 }  // namespace mq

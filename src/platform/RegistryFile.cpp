@@ -1,5 +1,6 @@
 #include "platform/RegistryFile.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/RegistryError.h"
 #include "platform/TemporaryFile.h"
 #include "platform/Unicode.h"
@@ -41,17 +42,9 @@ std::u16string wide(std::string_view utf8) {
     return out;
 }
 
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
 // A name as names compare: two names that sameName holds equal fold alike.
 std::string folded(std::string_view utf8) {
-    if (isAscii(utf8)) {
-        std::string out(utf8);
-        for (char& c : out) c = asciiLower(c);
-        return out;
-    }
+    if (isAscii(utf8)) return asciiLowered(utf8);
     std::u16string text = wide(utf8);
     for (char16_t& c : text) c = foldCase(c);
     return utf16ToUtf8(text);
@@ -65,7 +58,7 @@ std::string keyIndexName(std::string_view root, std::string_view path) {
 // widening; a non-ASCII character may fold onto an ASCII one (U+0130 onto "i"), so any
 // other pair takes the full comparison.
 bool sameName(std::string_view a, std::string_view b) {
-    if (isAscii(a) && isAscii(b)) return std::ranges::equal(a, b, {}, asciiLower, asciiLower);
+    if (isAscii(a) && isAscii(b)) return asciiEqualIgnoringCase(a, b);
     return compareIgnoringCase(wide(a), wide(b)) == 0;
 }
 

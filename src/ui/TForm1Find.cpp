@@ -115,8 +115,8 @@ void TForm1::showFound(const SearchOutcome& outcome, const QString& words) {
     }
     if (!FoundFiles.empty()) {
         foundPanel_->setText(
-            QStringLiteral("Found ") + counted(outcome.messages(), "message", "messages") +
-            QStringLiteral(" in ") + counted(outcome.folders.size(), "folder", "folders") +
+            QStringLiteral("Found ") + countedText(outcome.messages(), "message", "messages") +
+            QStringLiteral(" in ") + countedText(outcome.folders.size(), "folder", "folders") +
             QStringLiteral(" for ") + words + unreadableNote(outcome));
         foundPanel_->show();
     }

@@ -98,7 +98,7 @@ void TForm1::showRecovered(RecoveredFolder found) {
     if (!RecoveredMessages.empty()) {
         QString text = QStringLiteral("Recovered from ") + widenStore(CurrentFile) +
                        QStringLiteral(": ") +
-                       counted(RecoveredMessages.size(), "message", "messages");
+                       countedText(RecoveredMessages.size(), "message", "messages");
         if (incomplete > 0) text += QStringLiteral(" (%1 incomplete)").arg(incomplete);
         recoveredPanel_->setText(text);
         recoveredPanel_->show();

@@ -3,26 +3,16 @@
 #include "platform/AsciiCase.h"
 #include "platform/RegistryError.h"
 #include "platform/RegistryFileFormat.h"
-#include "platform/TemporaryFile.h"
 #include "platform/Unicode.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <system_error>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <io.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace mq {

@@ -37,10 +37,8 @@ private:
 }  // namespace
 
 void TForm1::setUpFind() {
-    foundPanel_ = new QLabel(ui->StatusBar1);
-    foundPanel_->setObjectName(QStringLiteral("FoundPanel"));
+    foundPanel_ = addStatusPanel(QStringLiteral("FoundPanel"));
     foundPanel_->hide();
-    ui->StatusBar1->addPermanentWidget(foundPanel_);
     connect(ui->FindMessages1, &QAction::triggered, this, &TForm1::FindMessages1Click);
     // Choosing the folder that was chosen before the search lists its own messages again: a
     // click on the item already selected changes no selection.

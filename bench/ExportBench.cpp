@@ -6,12 +6,12 @@
 //
 //   TMPDIR=/dev/shm ExportBench [messages] [bytes per message]      (KEEP=1 keeps the files)
 
+#include "QuietHost.h"
 #include "WholeJob.h"
 #include "export/StoreExport.h"
 #include "platform/RegistryFile.h"
 #include "support/GeneratedFolder.h"
 #include "support/StoreBuilder.h"
-#include "view/OperationHost.h"
 
 #include <unistd.h>
 
@@ -22,20 +22,6 @@
 
 namespace fs = std::filesystem;
 using namespace mq::bench;
-
-namespace {
-
-// Nobody watches: progress is counted and dropped.
-class QuietHost : public mq::OperationHost {
-public:
-    mq::ProgressState& progress() override { return state; }
-    bool cancelled() const override { return false; }
-    void NotifyObservers() override {}
-    void showError(const std::string& text) override { std::printf("error: %s\n", text.c_str()); }
-    mq::ProgressState state;
-};
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     const std::size_t count = argc > 1 ? std::stoul(argv[1]) : 20000;

@@ -7,11 +7,11 @@
 //   TMPDIR=/dev/shm FindBench [messages for the text search] [bytes per message]
 
 #include "JobTiming.h"
+#include "QuietHost.h"
 #include "export/StoreExport.h"
 #include "platform/AnsiCodePage.h"
 #include "search/StoreSearch.h"
 #include "support/GeneratedFolder.h"
-#include "view/OperationHost.h"
 
 #include <unistd.h>
 
@@ -24,14 +24,6 @@ using namespace mq::bench;
 
 namespace {
 
-class QuietHost : public mq::OperationHost {
-public:
-    mq::ProgressState& progress() override { return state; }
-    bool cancelled() const override { return false; }
-    void NotifyObservers() override {}
-    void showError(const std::string& text) override { std::printf("error: %s\n", text.c_str()); }
-    mq::ProgressState state;
-};
 
 class Unwatched : public mq::MessageReadObserver {
 public:

@@ -1,14 +1,12 @@
 #include "export/ExportSummary.h"
 
+#include "platform/CountText.h"
+
 #include <cstdio>
 
 namespace mq {
 
 namespace {
-
-std::string counted(std::size_t count, const char* one, const char* many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 
 std::string size(std::uint64_t bytes) {
     if (bytes < 1000) return counted(bytes, "byte", "bytes");

@@ -3,6 +3,7 @@
 #include "extract/AddressScanning.h"
 #include "extract/FoundAddresses.h"
 #include "store/DateTime.h"
+#include "store/RawHeaderField.h"
 
 #include <array>
 #include <cstdio>
@@ -12,41 +13,10 @@ namespace mq {
 
 namespace {
 
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (asciiLower(text[i]) != asciiLower(prefix[i])) return false;
-    return true;
-}
-
-// The value of the first header field `name` (with its colon) of the text's header, its
-// continuation lines included; empty when there is none.
-std::string_view headerValue(std::string_view text, std::string_view name) {
-    std::size_t line = 0;
-    while (line < text.size() && text[line] != '\r' && text[line] != '\n') {
-        std::size_t end = text.find('\n', line);
-        end = end == std::string_view::npos ? text.size() : end + 1;
-        if (!startsWithIgnoringCase(text.substr(line), name)) {
-            line = end;
-            continue;
-        }
-        while (end < text.size() && (text[end] == ' ' || text[end] == '\t')) {
-            const std::size_t next = text.find('\n', end);
-            end = next == std::string_view::npos ? text.size() : next + 1;
-        }
-        return text.substr(line + name.size(), end - line - name.size());
-    }
-    return {};
-}
-
 std::string senderAddress(std::string_view text, const TEmailChk& checker) {
-    for (const std::string_view field : {"Return-Path:", "From:"}) {
+    for (const std::string_view field : {"Return-Path", "From"}) {
         FoundAddresses found;
-        FindAddresses(headerValue(text, field), checker, found);
+        FindAddresses(rawHeaderField(text, field).value_or(std::string()), checker, found);
         if (!found.empty()) return found.items().front();
     }
     return "MAILER-DAEMON";

@@ -73,10 +73,6 @@ bool isLocalRoot(const Toe5_FolderInfo& folder) {
     return folder.FileName.empty() && (folder.Direct80 == 1 || folder.Name == "Local Folders");
 }
 
-std::string saveErrorText(const std::string& path) {
-    return "Error during file save to: " + path;
-}
-
 std::string noRoomText(const std::string& path) {
     return saveErrorText(path) + ": the disk is full or read-only";
 }

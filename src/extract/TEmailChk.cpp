@@ -1,5 +1,7 @@
 #include "extract/TEmailChk.h"
 
+#include "platform/AsciiCase.h"
+
 #include <exception>
 
 namespace mq {
@@ -26,16 +28,6 @@ constexpr std::array<bool, 256> makeEmailCharTable() {
     return table;
 }
 constexpr std::array<bool, 256> EmailCharTable = makeEmailCharTable();
-
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string asciiLowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = asciiLower(c);
-    return out;
-}
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';

@@ -1,5 +1,6 @@
 #include "save/FileList.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/FileIdentity.h"
 #include "platform/FileSystem.h"
 #include "platform/LocaleCompare.h"
@@ -25,13 +26,6 @@ namespace mq {
 
 namespace {
 
-#ifndef _WIN32
-
-int asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
-}
-#endif
-
 // Every lookup of a list of thousands of names compares a dozen times or more; the locale
 // comparison widens both texts each time, which ASCII names on this platform do not need.
 struct LocaleLess {
@@ -39,9 +33,7 @@ struct LocaleLess {
 #ifndef _WIN32
         // Two ASCII names order as their lower-cased bytes.
         if (isAscii(a) && isAscii(b))
-            return std::lexicographical_compare(
-                a.begin(), a.end(), b.begin(), b.end(),
-                [](char x, char y) { return asciiLower(x) < asciiLower(y); });
+            return asciiLessIgnoringCase(a, b);
 #endif
         return utf8CompareIgnoreCase(a, b) < 0;
     }

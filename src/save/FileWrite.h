@@ -75,6 +75,11 @@ private:
 // Puts `content` at `path` through a FileReplacement.
 ReplaceResult replaceFile(const std::string& path, std::string_view content);
 
+// What the user is told when a file could not be saved at `path`.
+inline std::string saveErrorText(const std::string& path) {
+    return "Error during file save to: " + path;
+}
+
 // Every line of a saved file ends in CR LF: appends one unless the text already ends so.
 // Nothing else of the text changes, a lone LF inside it included.
 void terminateLastLine(std::string& text);

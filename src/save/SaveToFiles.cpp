@@ -36,7 +36,7 @@ std::int32_t SaveMessagesToFiles(OperationHost& host, const SelectedMessages& me
                 break;
             case WriteOutcome::NoRoom:
                 host.showError(
-                    "Error during file save to: " + fileSystemPath(pref.Directory, name) +
+                    saveErrorText(fileSystemPath(pref.Directory, name)) +
                     "\n\nThe disk is full or read-only. Saving stopped after " +
                     std::to_string(saved) + " of " + std::to_string(state.ProgressTotal) +
                     " messages.");
@@ -60,7 +60,7 @@ WriteOutcome WriteMessageFile(OperationHost& host, const TPref& pref, FileList& 
         outcome = WriteOutcome::NoRoom;
     } else {
         outcome = WriteOutcome::Failed;
-        host.showError("Error during file save to: " + path);
+        host.showError(saveErrorText(path));
     }
     host.NotifyObservers();
     return outcome;

@@ -22,7 +22,7 @@ bool SaveMessagesToSingleFile(OperationHost& host, const SelectedMessages& messa
 
 bool WriteSingleFile(OperationHost& host, const std::string& path, FileReplacement& content) {
     if (content.commit()) return true;
-    host.showError("Error during file save to: " + path);
+    host.showError(saveErrorText(path));
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "save/TForm2.h"
 
 #include "platform/AnsiCodePage.h"
+#include "platform/AsciiCase.h"
 #include "save/FileNaming.h"
 #include "ui/Accessibility.h"
 #include "ui/AnsiText.h"
@@ -12,8 +13,6 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 
-#include <algorithm>
-#include <cctype>
 
 namespace mq {
 
@@ -21,12 +20,6 @@ namespace {
 
 constexpr int ExtensionEml = 0;
 constexpr int ExtensionTxt = 1;
-
-std::string lowerCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
 
 }  // namespace
 
@@ -80,7 +73,7 @@ void TForm2::fill(const TPref& pref, const FileNameItems& items) {
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(slot.flag == "1" ? Qt::Checked : Qt::Unchecked);
     }
-    ui->ComboBox1->setCurrentIndex(lowerCase(pref.Default_Extension) == ".txt" ? ExtensionTxt
+    ui->ComboBox1->setCurrentIndex(asciiLowered(pref.Default_Extension) == ".txt" ? ExtensionTxt
                                                                                : ExtensionEml);
 }
 

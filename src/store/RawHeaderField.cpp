@@ -1,6 +1,6 @@
 #include "store/RawHeaderField.h"
 
-#include <algorithm>
+#include "platform/AsciiCase.h"
 
 namespace mq {
 
@@ -8,15 +8,6 @@ namespace {
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return asciiLower(x) == asciiLower(y); });
 }
 
 std::string_view trimmed(std::string_view s) {
@@ -43,7 +34,7 @@ std::optional<std::string> rawHeaderField(std::string_view text, std::string_vie
         }
         if (value) break;  // the next field begins
         const std::size_t colon = line.find(':');
-        if (colon != std::string_view::npos && sameName(trimmed(line.substr(0, colon)), name))
+        if (colon != std::string_view::npos && asciiEqualIgnoringCase(trimmed(line.substr(0, colon)), name))
             value.emplace(line.substr(colon + 1));
     }
     if (value) *value = std::string(trimmed(*value));

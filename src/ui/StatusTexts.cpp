@@ -4,14 +4,10 @@
 
 namespace mq {
 
-QString counted(std::size_t count, const char* one, const char* many) {
-    return QString::number(count) + QLatin1Char(' ') + QLatin1String(count == 1 ? one : many);
-}
-
 namespace {
 
 QString messages(std::int32_t count) {
-    return counted(static_cast<std::size_t>(std::max(count, 0)), "message", "messages");
+    return countedText(static_cast<std::size_t>(std::max(count, 0)), "message", "messages");
 }
 
 }  // namespace
@@ -31,7 +27,7 @@ QString savedText(std::int32_t saved, std::int32_t total, const QString& place, 
 
 QString addressesFoundText(std::size_t found, bool cancelled, std::int32_t scanned,
                            std::int32_t total) {
-    const QString addresses = counted(found, "address", "addresses") + QStringLiteral(" found");
+    const QString addresses = countedText(found, "address", "addresses") + QStringLiteral(" found");
     if (!cancelled) return addresses;
     return QStringLiteral("Scanning cancelled after ") + QString::number(scanned) +
            QStringLiteral(" of ") + messages(total) + QStringLiteral(": ") + addresses;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/CountText.h"
+
 #include <QString>
 
 #include <cstddef>
@@ -7,8 +9,10 @@
 
 namespace mq {
 
-// "1 message", "2 messages": a count with the word that fits it.
-QString counted(std::size_t count, const char* one, const char* many);
+// A count with its word, as the windows show it.
+inline QString countedText(std::size_t count, const char* one, const char* many) {
+    return QString::fromStdString(counted(count, one, many));
+}
 
 // The status line after a save: how many of `total` messages went to `place` (a folder or a
 // file, as the user names it), or when the run stopped, because the user cancelled it or a

@@ -214,6 +214,8 @@ private:
     // Says in the status bar, until the selection or the folder changes, how a long
     // operation ended.
     void showOutcome(const QString& text);
+    // A panel of its own at the right of StatusBar1, named `objectName` for the tests.
+    QLabel* addStatusPanel(const QString& objectName);
     // The line after a save of the selected messages to `place`, from the progress state.
     QString savedOutcome(const QString& place) const;
     // Points at damage when the folder's index lists far fewer messages than its file's

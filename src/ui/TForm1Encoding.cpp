@@ -33,10 +33,8 @@ void TForm1::setUpStoreEncoding() {
     for (const AnsiCodePage::Named& page : AnsiCodePage::windowsPages())
         add(QString::fromLatin1(page.name), page.codePage);
 
-    encodingPanel_ = new QLabel(ui->StatusBar1);
-    encodingPanel_->setObjectName(QStringLiteral("EncodingPanel"));
+    encodingPanel_ = addStatusPanel(QStringLiteral("EncodingPanel"));
     encodingPanel_->setToolTip(QStringLiteral("Store Encoding"));
-    ui->StatusBar1->addPermanentWidget(encodingPanel_);
 }
 
 std::string TForm1::storeEncodingKey() const {

@@ -37,10 +37,8 @@ private:
 }  // namespace
 
 void TForm1::setUpFind() {
-    foundPanel_ = new QLabel(ui->StatusBar1);
-    foundPanel_->setObjectName(QStringLiteral("FoundPanel"));
+    foundPanel_ = addStatusPanel(QStringLiteral("FoundPanel"));
     foundPanel_->hide();
-    ui->StatusBar1->addPermanentWidget(foundPanel_);
     connect(ui->FindMessages1, &QAction::triggered, this, &TForm1::FindMessages1Click);
     // Choosing the folder that was chosen before the search lists its own messages again: a
     // click on the item already selected changes no selection.
@@ -115,8 +113,8 @@ void TForm1::showFound(const SearchOutcome& outcome, const QString& words) {
     }
     if (!FoundFiles.empty()) {
         foundPanel_->setText(
-            QStringLiteral("Found ") + counted(outcome.messages(), "message", "messages") +
-            QStringLiteral(" in ") + counted(outcome.folders.size(), "folder", "folders") +
+            QStringLiteral("Found ") + countedText(outcome.messages(), "message", "messages") +
+            QStringLiteral(" in ") + countedText(outcome.folders.size(), "folder", "folders") +
             QStringLiteral(" for ") + words + unreadableNote(outcome));
         foundPanel_->show();
     }

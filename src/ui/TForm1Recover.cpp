@@ -35,10 +35,8 @@ private:
 }  // namespace
 
 void TForm1::setUpRecovery() {
-    recoveredPanel_ = new QLabel(ui->StatusBar1);
-    recoveredPanel_->setObjectName(QStringLiteral("RecoveredPanel"));
+    recoveredPanel_ = addStatusPanel(QStringLiteral("RecoveredPanel"));
     recoveredPanel_->hide();
-    ui->StatusBar1->addPermanentWidget(recoveredPanel_);
     connect(ui->RecoverMessages1, &QAction::triggered, this, &TForm1::RecoverMessages1Click);
     // Choosing the folder whose recovered messages are listed lists its own again: a click
     // on the item already selected changes no selection.
@@ -98,7 +96,7 @@ void TForm1::showRecovered(RecoveredFolder found) {
     if (!RecoveredMessages.empty()) {
         QString text = QStringLiteral("Recovered from ") + widenStore(CurrentFile) +
                        QStringLiteral(": ") +
-                       counted(RecoveredMessages.size(), "message", "messages");
+                       countedText(RecoveredMessages.size(), "message", "messages");
         if (incomplete > 0) text += QStringLiteral(" (%1 incomplete)").arg(incomplete);
         recoveredPanel_->setText(text);
         recoveredPanel_->show();

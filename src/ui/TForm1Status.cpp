@@ -12,6 +12,13 @@
 
 namespace mq {
 
+QLabel* TForm1::addStatusPanel(const QString& objectName) {
+    auto* panel = new QLabel(ui->StatusBar1);
+    panel->setObjectName(objectName);
+    ui->StatusBar1->addPermanentWidget(panel);
+    return panel;
+}
+
 void TForm1::showOutcome(const QString& text) {
     ui->StatusBar1->showMessage(text);
 }

@@ -8,7 +8,7 @@
 // processor time is the steadier comparison.
 
 #include "WholeJob.h"
-#include "extract/TForm5.h"
+#include "ui/TForm5.h"
 #include "platform/AnsiCodePage.h"
 #include "platform/LocaleSettings.h"
 #include "platform/RegistryFile.h"

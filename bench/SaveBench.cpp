@@ -9,7 +9,7 @@
 #include "platform/AnsiCodePage.h"
 #include "platform/LocaleSettings.h"
 #include "platform/RegistryFile.h"
-#include "save/TForm2.h"
+#include "ui/TForm2.h"
 #include "support/GeneratedFolder.h"
 #include "support/StoreBuilder.h"
 #include "ui/TForm1.h"

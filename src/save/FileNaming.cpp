@@ -4,7 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/StoreFile.h"
 #include "platform/TextDirection.h"
-#include "save/DateFormat.h"
+#include "view/DateFormat.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -2,7 +2,7 @@
 
 #include "extract/ExtractBodyAddresses.h"
 #include "extract/ExtractReplyToAddresses.h"
-#include "extract/TForm5.h"
+#include "ui/TForm5.h"
 #include "ui/StatusTexts.h"
 
 #include <QApplication>

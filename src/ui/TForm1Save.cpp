@@ -3,7 +3,7 @@
 #include "save/FileNaming.h"
 #include "save/SaveToFiles.h"
 #include "save/SaveToSingleFile.h"
-#include "save/TForm2.h"
+#include "ui/TForm2.h"
 #include "ui/TForm3.h"
 #include "ui/ui_TForm1.h"
 

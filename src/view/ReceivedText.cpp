@@ -1,6 +1,6 @@
 #include "view/ReceivedText.h"
 
-#include "save/DateFormat.h"
+#include "view/DateFormat.h"
 #include "store/DateTime.h"
 
 namespace mq {

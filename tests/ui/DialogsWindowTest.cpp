@@ -3,7 +3,7 @@
 #include "WindowFixture.h"
 
 #include "platform/AnsiCodePage.h"
-#include "save/TForm2.h"
+#include "ui/TForm2.h"
 #include "ui/ProgressSubject.h"
 #include "ui/TAboutBox.h"
 #include "ui/TForm3.h"

@@ -1,6 +1,6 @@
 #include "WindowFixture.h"
 
-#include "extract/TForm5.h"
+#include "ui/TForm5.h"
 #include "support/FileLock.h"
 #include "support/FullDisk.h"
 #include "support/MailDate.h"

@@ -1,8 +1,8 @@
 #include "ModalAnswers.h"
 #include "WindowFixture.h"
 
-#include "extract/TForm5.h"
-#include "save/TForm2.h"
+#include "ui/TForm5.h"
+#include "ui/TForm2.h"
 #include "ui/MessageView.h"
 #include "ui/TForm3.h"
 

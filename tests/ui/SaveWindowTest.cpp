@@ -1,7 +1,7 @@
 #include "ModalAnswers.h"
 #include "WindowFixture.h"
 
-#include "save/TForm2.h"
+#include "ui/TForm2.h"
 #include "support/Environment.h"
 #include "support/FileLock.h"
 #include "support/FullDisk.h"

@@ -1,8 +1,8 @@
 #include "ScriptedDialogs.h"
 #include "WindowFixture.h"
 
-#include "extract/TForm5.h"
-#include "save/TForm2.h"
+#include "ui/TForm5.h"
+#include "ui/TForm2.h"
 #include "ui/HelpViewer.h"
 #include "ui/TAboutBox.h"
 #include "ui/TExportDialog.h"

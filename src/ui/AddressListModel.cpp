@@ -1,4 +1,4 @@
-#include "extract/AddressListModel.h"
+#include "ui/AddressListModel.h"
 
 #include "platform/AnsiCodePage.h"
 

@@ -1,4 +1,4 @@
-#include "save/TForm2.h"
+#include "ui/TForm2.h"
 
 #include "platform/AnsiCodePage.h"
 #include "platform/AsciiCase.h"

@@ -1,6 +1,6 @@
-#include "extract/TForm5.h"
+#include "ui/TForm5.h"
 
-#include "extract/AddressListModel.h"
+#include "ui/AddressListModel.h"
 #include "platform/AnsiCodePage.h"
 #include "ui/ChosenFile.h"
 #include "ui/FixedDialog.h"

@@ -1,4 +1,4 @@
-#include "save/DateFormat.h"
+#include "view/DateFormat.h"
 
 #include "store/DateTime.h"
 

@@ -21,6 +21,8 @@ public:
         return singleFile_;
     }
     QString browseForFolder(QWidget*, const QString&, const QString&) override { return folder_; }
+    // The benchmarks open their store by path; no chooser is ever wanted.
+    QString chooseStore(QWidget*, const QString&) override { return {}; }
     int boxes = 0;
 
 private:
